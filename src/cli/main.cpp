@@ -1,0 +1,14 @@
+#include "CjfTool.h"
+
+#include <QGuiApplication>
+#include <QLocale>
+
+int main(int argc, char** argv) {
+    // The tool draws and decodes pictures but never opens a window: it runs without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("orvanne-cjf"));
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    return CjfTool::run(app.arguments());
+}

@@ -1,0 +1,201 @@
+#include "CombinedFileReader.h"
+
+#include "FileCopy.h"
+#include "ListFile.h"
+#include "NuAncillary.h"
+#include "PathNames.h"
+#include "ProgressReport.h"
+#include "UserMessages.h"
+
+#include <QFile>
+#include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+struct Fd {
+    int fd = -1;
+    explicit Fd(int f) : fd(f) {}
+    ~Fd() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+};
+
+bool allSafe(const QStringList& names) {
+    for (const QString& name : names)
+        if (!CombinedFormat::isSafeEntryName(name))
+            return false;
+    return true;
+}
+} // namespace
+
+bool CombinedFileReader::damaged(const QString& source) {
+    progress_.finish();
+    messages_.error(QStringLiteral("Unable to open ") + source +
+                    QStringLiteral(".  File may be damaged or format is not recognized."));
+    return false;
+}
+
+bool CombinedFileReader::read(const QString& source, const QString& workFolder, ShowDocument& doc,
+                              CombinedContents* contents) {
+    Fd in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
+    if (in.fd < 0)
+        return damaged(source);
+    struct stat st {};
+    if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return damaged(source);
+    const qint64 fileSize = st.st_size;
+
+    // A file too short for a header is judged by what it has: most likely not a show at all.
+    std::array<char, CombinedHeader::kSize> headerBytes{};
+    {
+        qint64 got = 0;
+        while (got < CombinedHeader::kSize) {
+            const ssize_t n = ::read(in.fd, headerBytes.data() + got, static_cast<size_t>(CombinedHeader::kSize - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return damaged(source);
+            if (n == 0)
+                break;
+            got += n;
+        }
+    }
+    const CombinedHeader header = CombinedHeader::fromBytes(headerBytes.data());
+    if (!header.magicValid()) {
+        messages_.error(QStringLiteral("Not a valid *.CJF file."));
+        return false;
+    }
+    if (!header.versionSupported()) {
+        messages_.error(QStringLiteral("This program only supports versions 1.0 and 1.5 of CJF files"));
+        return false;
+    }
+
+    const QString title = QStringLiteral("Loading:  ") + ExtractFileName(source);
+    progress_.report(title, 0);
+    doc.SongList.clear();
+    doc.DisplayList.clear();
+    doc.Captions.clear();
+    doc.SlideAudio.clear();
+    doc.SlideTiming.clear();
+
+    // Judge the whole record table before anything is written: every name must stay inside the
+    // working folder and the file must hold every byte its records claim.
+    const qint64 count = header.count;
+    if (fileSize < CombinedHeader::kSize || count < 0 || count > kMaxEntries ||
+        CombinedHeader::kSize + count * EntryRecord::kSize > fileSize)
+        return damaged(source);
+    QList<EntryRecord> entries;
+    entries.reserve(count);
+    {
+        std::unique_ptr<char[]> table(new char[static_cast<size_t>(count) * EntryRecord::kSize + 1]);
+        if (!FileCopy::readExactly(in.fd, table.get(), count * EntryRecord::kSize))
+            return damaged(source);
+        qint64 payload = 0;
+        for (qint64 i = 0; i < count; ++i) {
+            EntryRecord record = EntryRecord::fromBytes(table.get() + i * EntryRecord::kSize);
+            if (record.size < 0 || !CombinedFormat::isSafeEntryName(record.name))
+                return damaged(source);
+            payload += record.size;
+            entries.append(record);
+        }
+        if (CombinedHeader::kSize + count * EntryRecord::kSize + payload > fileSize)
+            return damaged(source);
+    }
+
+    const QString folder = AddBackslash(workFolder);
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        // O_NOFOLLOW: a link planted in the working folder must not redirect the write.
+        Fd out(::open(QFile::encodeName(folder + entries[i].name).constData(),
+                      O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
+        if (out.fd < 0 || !FileCopy::copy(in.fd, out.fd, entries[i].size))
+            return damaged(source);
+        progress_.report(title, progressPercent(i, entries.size()));
+    }
+    ::close(in.fd);
+    in.fd = -1;
+
+    if (header.isVersion10()) {
+        for (const EntryRecord& entry : entries) {
+            if (entry.name.toUpper().contains(QLatin1String(".JPG"))) {
+                doc.DisplayList.append(folder + entry.name);
+                doc.Captions.append(entry.caption);
+            }
+            // The entry's own name decides, not its extracted path: a working folder whose path
+            // happens to contain ".mid" must not turn every entry into a track.
+            if (entry.name.toUpper().contains(QLatin1String(".MID")))
+                doc.SongList.append(folder + entry.name);
+        }
+        for (qsizetype i = 0; i < doc.DisplayList.size(); ++i) {
+            doc.SlideTiming.append(QStringLiteral("0"));
+            doc.SlideAudio.append(QStringLiteral(" "));
+        }
+    }
+
+    if (header.isVersion15()) {
+        bool damagedLists = false;
+        if (!loadListFiles(workFolder, doc, damagedLists)) {
+            if (damagedLists)
+                return damaged(source);
+            progress_.finish();
+            return false;
+        }
+    }
+
+    if (contents) {
+        contents->header = header;
+        contents->entries = entries;
+    }
+    progress_.finish();
+    return true;
+}
+
+bool CombinedFileReader::loadListFiles(const QString& workFolder, ShowDocument& doc, bool& damagedLists) {
+    const QString folder = AddBackslash(workFolder);
+    QStringList lists[6];
+    const char* names[] = {"DisplayList.lst", "SlideTiming.lst", "Captions.lst",
+                           "SlideAudio.lst",  "SongList.lst",    "CfgSet.lst"};
+    for (int i = 0; i < 6; ++i) {
+        const QString path = folder + QLatin1String(names[i]);
+        if (!QFile::exists(path))
+            return false;
+        if (!ListFile::read(path, lists[i])) {
+            damagedLists = true;
+            return false;
+        }
+    }
+    QStringList& display = lists[0];
+    QStringList& audio = lists[3];
+    QStringList& songs = lists[4];
+
+    // The lists name files in the working folder; anything else is not a show of ours, and the
+    // four per-slide lists must be in step or the player would run past one of them.
+    const qsizetype n = display.size();
+    bool ok = allSafe(display) && allSafe(songs) && lists[1].size() == n && lists[2].size() == n && audio.size() == n;
+    for (const QString& entry : audio)
+        ok = ok && (entry.trimmed().isEmpty() || CombinedFormat::isSafeEntryName(entry));
+    if (!ok) {
+        damagedLists = true;
+        return false;
+    }
+
+    for (QString& entry : display)
+        entry = folder + entry;
+    for (QString& entry : audio)
+        if (!entry.trimmed().isEmpty())
+            entry = folder + entry;
+    for (QString& entry : songs)
+        entry = folder + entry;
+    doc.DisplayList = display;
+    doc.SlideTiming = lists[1];
+    doc.Captions = lists[2];
+    doc.SlideAudio = audio;
+    doc.SongList = songs;
+    doc.CfgSet = lists[5];
+    return true;
+}

@@ -1,0 +1,121 @@
+#include "CombinedFileWriter.h"
+
+#include "FileCopy.h"
+#include "PathNames.h"
+#include "ProgressReport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+// Closes a descriptor when it goes out of scope.
+struct Fd {
+    int fd = -1;
+    explicit Fd(int f) : fd(f) {}
+    ~Fd() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+};
+
+mode_t currentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+} // namespace
+
+bool CombinedFileWriter::fail(const QString& text) {
+    error_ = text;
+    progress_.finish();
+    return false;
+}
+
+bool CombinedFileWriter::write(const QStringList& paths, const QString& target, const CombinedHeader& header,
+                               const QStringList& captions) {
+    error_.clear();
+    const QFileInfo targetInfo(target);
+    const QString folder = targetInfo.absolutePath();
+    const QString title = QStringLiteral("Saving:  ") + ExtractFileName(target);
+
+    // Sizes first: a file that is gone or too large for the format stops the write before
+    // anything is created.
+    QList<EntryRecord> records;
+    records.reserve(paths.size());
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const QByteArray encoded = QFile::encodeName(paths[i]);
+        struct stat st {};
+        if (::stat(encoded.constData(), &st) != 0)
+            return fail(paths[i] + QStringLiteral(": ") + systemError());
+        if (!S_ISREG(st.st_mode))
+            return fail(paths[i] + QStringLiteral(": not a file"));
+        if (st.st_size > INT_MAX)
+            return fail(paths[i] + QStringLiteral(": larger than a show file can hold (2 GB)"));
+        EntryRecord record;
+        record.name = ExtractFileName(paths[i]);
+        record.caption = i < captions.size() ? captions[i] : QStringLiteral(" ");
+        record.size = st.st_size;
+        records.append(record);
+    }
+
+    QByteArray tempName = QFile::encodeName(AddBackslash(folder) + QLatin1Char('.') + targetInfo.fileName() +
+                                            QStringLiteral(".XXXXXX"));
+    Fd out(::mkstemp(tempName.data()));
+    if (out.fd < 0)
+        return fail(target + QStringLiteral(": ") + systemError());
+    auto abandon = [&](const QString& text) {
+        ::unlink(tempName.constData());
+        return fail(text);
+    };
+
+    CombinedHeader stored = header;
+    stored.count = static_cast<qint32>(paths.size());
+    const auto headerBytes = stored.toBytes();
+    if (!FileCopy::writeAll(out.fd, headerBytes.data(), headerBytes.size(), &error_))
+        return abandon(target + QStringLiteral(": ") + error_);
+    for (const EntryRecord& record : records) {
+        const auto bytes = record.toBytes();
+        if (!FileCopy::writeAll(out.fd, bytes.data(), bytes.size(), &error_))
+            return abandon(target + QStringLiteral(": ") + error_);
+    }
+
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        Fd in(::open(QFile::encodeName(paths[i]).constData(), O_RDONLY | O_CLOEXEC));
+        if (in.fd < 0)
+            return abandon(paths[i] + QStringLiteral(": ") + systemError());
+        QString why;
+        if (!FileCopy::copy(in.fd, out.fd, records[i].size, &why))
+            return abandon(paths[i] + QStringLiteral(": ") + why);
+        progress_.report(title, progressPercent(i, paths.size()));
+    }
+
+    // Keep the permissions of the file being replaced, or the usual ones for a new file.
+    struct stat old {};
+    const mode_t mode = ::stat(QFile::encodeName(target).constData(), &old) == 0
+                            ? (old.st_mode & 07777)
+                            : (0666 & ~currentUmask());
+    ::fchmod(out.fd, mode);
+    if (::fdatasync(out.fd) != 0)
+        return abandon(target + QStringLiteral(": ") + systemError());
+    if (::close(out.fd) != 0) {
+        out.fd = -1;
+        return abandon(target + QStringLiteral(": ") + systemError());
+    }
+    out.fd = -1;
+    if (::rename(tempName.constData(), QFile::encodeName(target).constData()) != 0)
+        return abandon(target + QStringLiteral(": ") + systemError());
+    progress_.finish();
+    return true;
+}

@@ -1,0 +1,68 @@
+#include "ListFile.h"
+
+#include "TextCodec.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+// A list file holds a line per slide or track; anything beyond this is not one of ours.
+constexpr qint64 kMaxListFileBytes = 64 * 1024 * 1024;
+} // namespace
+
+namespace ListFile {
+
+QStringList parse(const QByteArray& bytes) {
+    QStringList entries;
+    const char* data = bytes.constData();
+    const qsizetype n = bytes.size();
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        const char c = data[i];
+        if (c == '\r' || c == '\n') {
+            entries.append(TextCodec::decode(data + start, i - start));
+            if (c == '\r' && i + 1 < n && data[i + 1] == '\n')
+                ++i;
+            start = i + 1;
+        }
+        ++i;
+    }
+    if (start < n)
+        entries.append(TextCodec::decode(data + start, n - start));
+    return entries;
+}
+
+QByteArray format(const QStringList& entries) {
+    QByteArray out;
+    for (const QString& entry : entries) {
+        out.append(TextCodec::encode(entry));
+        out.append("\r\n", 2);
+    }
+    return out;
+}
+
+bool read(const QString& path, QStringList& entries) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    if (file.size() > kMaxListFileBytes)
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    entries = parse(bytes);
+    return true;
+}
+
+bool write(const QString& path, const QStringList& entries) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = format(entries);
+    if (file.write(bytes) != bytes.size())
+        return false;
+    return file.commit();
+}
+
+} // namespace ListFile

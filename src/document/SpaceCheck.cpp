@@ -1,0 +1,57 @@
+#include "SpaceCheck.h"
+
+#include "CombinedFormat.h"
+#include "DiskSpace.h"
+#include "UserMessages.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace SpaceCheck {
+
+qint64 combinedSize(const QStringList& packList) {
+    qint64 required = CombinedHeader::kSize;
+    for (const QString& path : packList) {
+        const QFileInfo info(path);
+        if (info.exists())
+            required += info.size();
+        required += EntryRecord::kSize;
+    }
+    return required;
+}
+
+bool forSaving(const QStringList& packList, const QString& target, const DiskSpace& disk, UserMessages& messages) {
+    if (target.isEmpty() || !QDir::isAbsolutePath(target))
+        return false;
+    qint64 required = combinedSize(packList);
+    const QFileInfo existing(target);
+    if (existing.exists() && existing.isFile())
+        required -= existing.size();
+    const QString folder = existing.absolutePath();
+    const std::optional<qint64> free = disk.freeBytes(folder);
+    if (!free) {
+        messages.warning(QStringLiteral("Unable to access drive: ") + folder);
+        return false;
+    }
+    if (*free < required) {
+        messages.warning(QStringLiteral("Insufficient space on drive: ") + disk.driveName(folder));
+        return false;
+    }
+    return true;
+}
+
+bool forOpening(const QString& combinedFile, const QString& workParent, const DiskSpace& disk,
+                UserMessages& messages) {
+    const QFileInfo info(combinedFile);
+    if (!info.exists())
+        return false;
+    const qint64 free = disk.freeBytes(workParent).value_or(0);
+    if (free < info.size()) {
+        messages.warning(QStringLiteral("Cannot open file due to insufficient working space on drive: ") +
+                         workParent);
+        return false;
+    }
+    return true;
+}
+
+} // namespace SpaceCheck

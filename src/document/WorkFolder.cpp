@@ -1,0 +1,91 @@
+#include "WorkFolder.h"
+
+#include "ListFile.h"
+#include "NuAncillary.h"
+#include "PathNames.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+QStringList fileNameParts(const QStringList& entries) {
+    QStringList names;
+    names.reserve(entries.size());
+    for (const QString& entry : entries)
+        names.append(ExtractFileName(entry));
+    return names;
+}
+} // namespace
+
+const QStringList& WorkFolder::listFileNames() {
+    static const QStringList names = {
+        QStringLiteral("DisplayList.lst"), QStringLiteral("SlideAudio.lst"), QStringLiteral("SongList.lst"),
+        QStringLiteral("Captions.lst"),    QStringLiteral("CfgSet.lst"),     QStringLiteral("SlideTiming.lst")};
+    return names;
+}
+
+QString WorkFolder::defaultBase() {
+    const QByteArray xdg = qgetenv("XDG_CACHE_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(QFile::decodeName(xdg)))
+        return QFile::decodeName(xdg);
+    return QDir::homePath() + QStringLiteral("/.cache");
+}
+
+QString WorkFolder::createNumbered(const QString& base) {
+    const QString parent = base.isEmpty() ? defaultBase() : base;
+    QDir().mkpath(parent);
+    for (int n = 1; n < 100000; ++n) {
+        const QString path = AddBackslash(parent) + QStringLiteral("~OrvanneSlides") + QString::number(n);
+        if (::mkdir(QFile::encodeName(path).constData(), 0700) == 0)
+            return path;
+        if (errno != EEXIST)
+            return QString();
+    }
+    return QString();
+}
+
+void WorkFolder::empty(const QString& folder) {
+    const QByteArray encoded = QFile::encodeName(folder);
+    DIR* dir = ::opendir(encoded.constData());
+    if (!dir) {
+        if (errno == ENOENT)
+            ::mkdir(encoded.constData(), 0700);
+        return;
+    }
+    const int dirFd = ::dirfd(dir);
+    while (dirent* entry = ::readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name == QLatin1String(".") || name == QLatin1String("..") || name.toUpper().contains(QLatin1String(".CJF")))
+            continue;
+        // unlinkat without AT_REMOVEDIR leaves subfolders alone and removes links, never their targets.
+        ::unlinkat(dirFd, entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+bool WorkFolder::remove(const QString& folder) {
+    empty(folder);
+    return ::rmdir(QFile::encodeName(folder).constData()) == 0;
+}
+
+bool WorkFolder::writeListFiles(const QString& folder, const ShowDocument& doc) {
+    if (!QFileInfo(folder).isDir())
+        return false;
+    const QStringList* contents[] = {nullptr, nullptr, nullptr, &doc.Captions, &doc.CfgSet, &doc.SlideTiming};
+    const QStringList reduced[] = {fileNameParts(doc.DisplayList), fileNameParts(doc.SlideAudio),
+                                   fileNameParts(doc.SongList)};
+    const QStringList& names = listFileNames();
+    for (int i = 0; i < names.size(); ++i) {
+        const QStringList& entries = i < 3 ? reduced[i] : *contents[i];
+        if (!ListFile::write(AddBackslash(folder) + names[i], entries))
+            return false;
+    }
+    return true;
+}

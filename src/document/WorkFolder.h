@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class ShowDocument;
+
+// The per-instance working folder: every file of the last opened show is unpacked here, and the
+// six list files are written here before a save packs them.
+class WorkFolder {
+public:
+    // The six list files in the order they are written.
+    static const QStringList& listFileNames();
+
+    // Creates "~OrvanneSlides<N>" under base (the user's cache folder when empty) with mode 0700,
+    // taking the first N >= 1 whose mkdir succeeds, so two instances never share one.
+    // Returns an empty path when no folder could be made.
+    static QString createNumbered(const QString& base = QString());
+    // The user's cache folder ($XDG_CACHE_HOME, else ~/.cache).
+    static QString defaultBase();
+
+    // Creates the folder when missing; otherwise deletes every file in it except those whose
+    // upper-cased name contains ".CJF". Subfolders stay. Failures to delete are passed over.
+    static void empty(const QString& folder);
+    // Empties the folder, then removes it when nothing is left in it.
+    static bool remove(const QString& folder);
+
+    // Writes the six list files of doc into folder, stopping at the first failure.
+    static bool writeListFiles(const QString& folder, const ShowDocument& doc);
+};

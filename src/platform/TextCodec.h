@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The one codec for the 8-bit texts of show files and list files.
+// Writing: Windows-1252 when every character fits, otherwise UTF-8.
+// Reading: UTF-8 when the bytes are valid UTF-8 holding at least one multi-byte sequence,
+// otherwise Windows-1252 (which is what older shows were written in).
+namespace TextCodec {
+QByteArray encode(const QString& text);
+QString decode(const QByteArray& bytes);
+QString decode(const char* bytes, qsizetype length);
+} // namespace TextCodec
