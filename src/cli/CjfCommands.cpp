@@ -41,7 +41,9 @@ QStringList shownAll(const QStringList& paths, const QString& workFolder) {
     return out;
 }
 
-QString onOff(bool value) { return value ? QStringLiteral("on") : QStringLiteral("off"); }
+QString onOff(bool value) {
+    return value ? QStringLiteral("on") : QStringLiteral("off");
+}
 
 QJsonObject showJson(const CombinedContents& contents, const ShowDocument& doc, const QString& work) {
     QJsonObject root;
@@ -70,7 +72,8 @@ QJsonObject showJson(const CombinedContents& contents, const ShowDocument& doc, 
     return root;
 }
 
-QString showText(const QString& path, const CombinedContents& contents, const ShowDocument& doc, const QString& work) {
+QString showText(const QString& path, const CombinedContents& contents, const ShowDocument& doc,
+                 const QString& work) {
     const CombinedHeader& h = contents.header;
     QString out;
     QTextStream s(&out);
@@ -82,7 +85,8 @@ QString showText(const QString& path, const CombinedContents& contents, const Sh
     s << "Settings: " << doc.CfgSet.join(QStringLiteral(" | ")) << '\n';
     s << "Slides (" << doc.slideCount() << "):\n";
     for (int i = 0; i < doc.slideCount(); ++i) {
-        s << "  " << (i + 1) << ". " << shown(doc.DisplayList[i], work) << "  time " << doc.SlideTiming.value(i);
+        s << "  " << (i + 1) << ". " << shown(doc.DisplayList[i], work) << "  time "
+          << doc.SlideTiming.value(i);
         if (!doc.Captions.value(i).trimmed().isEmpty())
             s << "  caption \"" << doc.Captions.value(i) << '"';
         if (!doc.SlideAudio.value(i).trimmed().isEmpty())
@@ -159,14 +163,16 @@ int info(const QStringList& args) {
     SystemDiskSpace disk;
     ShowDocument doc;
     CombinedContents contents;
-    const auto result = ShowFiles::open(path, doc, work.path, ShowFileServices{messages, progress, disk}, &contents);
+    const auto result =
+        ShowFiles::open(path, doc, work.path, ShowFileServices{messages, progress, disk}, &contents);
     if (result != ShowFiles::OpenResult::Opened) {
         if (messages.shown().isEmpty())
             std::fprintf(stderr, "Unable to open %s: the show's list files are missing.\n", qPrintable(path));
         return 1;
     }
     if (json)
-        print(QString::fromUtf8(QJsonDocument(showJson(contents, doc, work.path)).toJson(QJsonDocument::Indented)));
+        print(QString::fromUtf8(
+            QJsonDocument(showJson(contents, doc, work.path)).toJson(QJsonDocument::Indented)));
     else
         print(showText(path, contents, doc, work.path));
     return 0;
@@ -179,7 +185,8 @@ int extract(const QStringList& args) {
                              "removed, files of the same name are replaced).\n"));
         return 0;
     }
-    if (args.size() != 2 || args[0].startsWith(QLatin1String("--")) || args[1].startsWith(QLatin1String("--")))
+    if (args.size() != 2 || args[0].startsWith(QLatin1String("--")) ||
+        args[1].startsWith(QLatin1String("--")))
         return usageError(QStringLiteral("extract: orvanne-cjf extract SHOW.cjf DIR"));
     const QString path = QFileInfo(args[0]).absoluteFilePath();
     const QString dir = QFileInfo(args[1]).absoluteFilePath();
@@ -258,7 +265,8 @@ int create(const QStringList& args) {
                 return usageError(QStringLiteral("create: --delay needs a number of seconds"));
             const int delay = v.toInt(&ok);
             if (!ok || delay < 3 || delay > 90)
-                return usageError(QStringLiteral("create: --delay takes whole seconds from 3 to 90, not ") + v);
+                return usageError(QStringLiteral("create: --delay takes whole seconds from 3 to 90, not ") +
+                                  v);
             settings.delay = delay;
         } else if (arg == QLatin1String("--no-music")) {
             settings.musicEnabled = false;
@@ -274,10 +282,12 @@ int create(const QStringList& args) {
             if (!value(&v))
                 return usageError(QStringLiteral("create: --background needs a colour"));
             bool ok = false;
-            const qint64 colour = v.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? v.mid(2).toLongLong(&ok, 16)
-                                                                                          : v.toLongLong(&ok, 10);
+            const qint64 colour = v.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
+                                      ? v.mid(2).toLongLong(&ok, 16)
+                                      : v.toLongLong(&ok, 10);
             if (!ok || colour < -2147483648LL || colour > 0xFFFFFFFFLL)
-                return usageError(QStringLiteral("create: --background takes a 32-bit colour value, not ") + v);
+                return usageError(QStringLiteral("create: --background takes a 32-bit colour value, not ") +
+                                  v);
             doc.setSettingsLine(1, QString::number(static_cast<qint32>(static_cast<quint32>(colour))));
         } else if (arg == QLatin1String("--music")) {
             if (!value(&v))
@@ -301,17 +311,20 @@ int create(const QStringList& args) {
                 if (line.trimmed().isEmpty())
                     continue;
                 const QStringList f = line.split(QLatin1Char('\t'));
-                const QString where = QFileInfo(v).fileName() + QLatin1Char(':') + QString::number(n + 1) + QStringLiteral(": ");
+                const QString where = QFileInfo(v).fileName() + QLatin1Char(':') + QString::number(n + 1) +
+                                      QStringLiteral(": ");
                 if (f.size() > 4)
                     return usageError(where + QStringLiteral("more than four fields"));
-                const QString image = f[0].isEmpty() ? QString() : QDir::cleanPath(base.absoluteFilePath(f[0]));
+                const QString image =
+                    f[0].isEmpty() ? QString() : QDir::cleanPath(base.absoluteFilePath(f[0]));
                 if (image.isEmpty())
                     return usageError(where + QStringLiteral("no image"));
                 if (!needFile(image, &error))
                     return usageError(where + error);
                 const QString seconds = f.value(1);
                 if (!timingCheck(seconds))
-                    return usageError(where + QStringLiteral("seconds must be a number from 0 to 600, not ") + seconds);
+                    return usageError(where + QStringLiteral("seconds must be a number from 0 to 600, not ") +
+                                      seconds);
                 QString sound = f.value(3);
                 if (!sound.trimmed().isEmpty()) {
                     sound = QDir::cleanPath(base.absoluteFilePath(sound));
@@ -319,7 +332,8 @@ int create(const QStringList& args) {
                         return usageError(where + error);
                 }
                 doc.addSlide(image, sound, f.value(2), 0);
-                doc.SlideTiming.last() = seconds.trimmed().isEmpty() ? QStringLiteral("0") : timingFromSeconds(seconds);
+                doc.SlideTiming.last() =
+                    seconds.trimmed().isEmpty() ? QStringLiteral("0") : timingFromSeconds(seconds);
             }
         } else if (arg.startsWith(QLatin1String("--"))) {
             return usageError(QStringLiteral("create: unknown option ") + arg);
@@ -341,10 +355,13 @@ int create(const QStringList& args) {
         return usageError(QStringLiteral("cannot make a working folder"));
     NoProgress progress;
     SystemDiskSpace disk;
-    const auto result = ShowFiles::save(doc, settings, work.path, target, ShowFileServices{messages, progress, disk});
+    const auto result =
+        ShowFiles::save(doc, settings, work.path, target, ShowFileServices{messages, progress, disk});
     return result == ShowFiles::SaveResult::Saved ? 0 : 1;
 }
 
-int other(const QString&, const QStringList&) { return -1; }
+int other(const QString&, const QStringList&) {
+    return -1;
+}
 
 } // namespace CjfCommands

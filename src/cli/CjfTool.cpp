@@ -6,23 +6,23 @@
 
 namespace {
 
-const char* kUsage =
-    "usage: orvanne-cjf COMMAND [ARGS]\n"
-    "\n"
-    "Commands:\n"
-    "  info [--json] SHOW.cjf      print what a show holds\n"
-    "  extract SHOW.cjf DIR        unpack every file of a show into DIR\n"
-    "  create OUT.cjf [OPTIONS] [IMAGE]...\n"
-    "                              build a show from pictures, sounds and music\n"
-    "\n"
-    "Run 'orvanne-cjf COMMAND --help' for the options of a command.\n";
+const char* kUsage = "usage: orvanne-cjf COMMAND [ARGS]\n"
+                     "\n"
+                     "Commands:\n"
+                     "  info [--json] SHOW.cjf      print what a show holds\n"
+                     "  extract SHOW.cjf DIR        unpack every file of a show into DIR\n"
+                     "  create OUT.cjf [OPTIONS] [IMAGE]...\n"
+                     "                              build a show from pictures, sounds and music\n"
+                     "\n"
+                     "Run 'orvanne-cjf COMMAND --help' for the options of a command.\n";
 
 } // namespace
 
 namespace CjfTool {
 
 int run(const QStringList& arguments) {
-    if (arguments.size() < 2 || arguments[1] == QLatin1String("--help") || arguments[1] == QLatin1String("-h")) {
+    if (arguments.size() < 2 || arguments[1] == QLatin1String("--help") ||
+        arguments[1] == QLatin1String("-h")) {
         std::fputs(kUsage, arguments.size() < 2 ? stderr : stdout);
         return arguments.size() < 2 ? 2 : 0;
     }

@@ -1,10 +1,12 @@
 #include "CjfTool.h"
+#include "QuietQtMessages.h"
 
 #include <QGuiApplication>
 #include <QLocale>
 
 int main(int argc, char** argv) {
     // The tool draws and decodes pictures but never opens a window: it runs without a display.
+    quietenQtSessionWarnings();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);

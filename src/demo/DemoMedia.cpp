@@ -72,7 +72,8 @@ bool writeTone(const QString& path, double frequency, int milliseconds, int samp
             gain *= static_cast<double>(i) / fade;
         if (frames - i < fade)
             gain *= static_cast<double>(frames - i) / fade;
-        const auto sample = static_cast<qint16>(std::lround(32767.0 * gain * std::sin(2.0 * M_PI * frequency * i / sampleRate)));
+        const auto sample = static_cast<qint16>(
+            std::lround(32767.0 * gain * std::sin(2.0 * M_PI * frequency * i / sampleRate)));
         for (int c = 0; c < channels; ++c)
             putLe(data, static_cast<quint16>(sample), 2);
     }
@@ -147,11 +148,13 @@ QImage drawSunrise(int width, int height) {
     QPainterPath hills;
     hills.moveTo(0, height);
     for (int x = 0; x <= width; x += 8)
-        hills.lineTo(x, height * 0.8 + std::sin(x * 0.012) * height * 0.05 + std::sin(x * 0.031) * height * 0.02);
+        hills.lineTo(x, height * 0.8 + std::sin(x * 0.012) * height * 0.05 +
+                            std::sin(x * 0.031) * height * 0.02);
     hills.lineTo(width, height);
     p.setBrush(QColor(34, 60, 40));
     p.drawPath(hills);
-    drawTitle(p, QRect(0, 0, width, height / 2), QStringLiteral("Orvanne"), height / 7, QColor(255, 245, 230));
+    drawTitle(p, QRect(0, 0, width, height / 2), QStringLiteral("Orvanne"), height / 7,
+              QColor(255, 245, 230));
     return image;
 }
 
@@ -160,11 +163,13 @@ QImage drawShapes(int width, int height) {
     image.fill(QColor(236, 240, 244));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const QColor colours[] = {QColor(220, 60, 70), QColor(40, 150, 200), QColor(250, 180, 40), QColor(90, 170, 90)};
+    const QColor colours[] = {QColor(220, 60, 70), QColor(40, 150, 200), QColor(250, 180, 40),
+                              QColor(90, 170, 90)};
     for (int i = 0; i < 12; ++i) {
         p.setBrush(colours[i % 4]);
         p.setPen(QPen(colours[(i + 1) % 4].darker(140), 4));
-        const QRectF r(width * (0.05 + 0.075 * i), height * (0.15 + 0.05 * (i % 5)), width * 0.16, height * 0.22);
+        const QRectF r(width * (0.05 + 0.075 * i), height * (0.15 + 0.05 * (i % 5)), width * 0.16,
+                       height * 0.22);
         if (i % 3 == 0)
             p.drawEllipse(r);
         else if (i % 3 == 1)
@@ -172,7 +177,8 @@ QImage drawShapes(int width, int height) {
         else
             p.drawPolygon(QPolygonF({r.bottomLeft(), QPointF(r.center().x(), r.top()), r.bottomRight()}));
     }
-    drawTitle(p, QRect(0, height * 2 / 3, width, height / 3), QStringLiteral("Shapes"), height / 9, QColor(40, 40, 60));
+    drawTitle(p, QRect(0, height * 2 / 3, width, height / 3), QStringLiteral("Shapes"), height / 9,
+              QColor(40, 40, 60));
     return image;
 }
 
@@ -182,7 +188,8 @@ QImage drawWaves(int width, int height) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < width; ++x) {
             const double v = std::sin(x * 0.04 + std::sin(y * 0.03) * 2.0) * 0.5 + 0.5;
-            line[x] = qRgb(static_cast<int>(20 + 40 * v), static_cast<int>(80 + 100 * v), static_cast<int>(140 + 110 * v));
+            line[x] = qRgb(static_cast<int>(20 + 40 * v), static_cast<int>(80 + 100 * v),
+                           static_cast<int>(140 + 110 * v));
         }
     }
     QPainter p(&image);
@@ -207,14 +214,16 @@ bool writeMedia(const QString& folder, DemoShow& show) {
          QStringLiteral("4000"), QString()},
         {QStringLiteral("shapes.png"), drawShapes(800, 600), "PNG", QStringLiteral("Shapes in PNG"),
          QStringLiteral("0"), dir + QStringLiteral("chime.wav")},
-        {QStringLiteral("waves.bmp"), drawWaves(640, 480), "BMP", QString(), QStringLiteral("3000"), QString()},
+        {QStringLiteral("waves.bmp"), drawWaves(640, 480), "BMP", QString(), QStringLiteral("3000"),
+         QString()},
         {QStringLiteral("portrait.jpg"), drawSunrise(600, 900), "JPG", QStringLiteral("A tall picture"),
          QStringLiteral("3500"), QStringLiteral(" ")},
-        {QStringLiteral("small.png"), drawShapes(320, 200), "PNG", QStringLiteral("Small pictures stay small"),
-         QStringLiteral("3000"), QString()},
+        {QStringLiteral("small.png"), drawShapes(320, 200), "PNG",
+         QStringLiteral("Small pictures stay small"), QStringLiteral("3000"), QString()},
     };
     for (const Picture& picture : pictures) {
-        if (!picture.image.save(dir + picture.name, picture.format, qstrcmp(picture.format, "JPG") == 0 ? 90 : -1))
+        if (!picture.image.save(dir + picture.name, picture.format,
+                                qstrcmp(picture.format, "JPG") == 0 ? 90 : -1))
             return false;
         show.images << dir + picture.name;
         show.captions << picture.caption;
@@ -253,8 +262,9 @@ bool writeShow(const QString& folder, QString* error) {
     SystemDiskSpace disk;
     ShowSettings settings;
     settings.delay = 5;
-    const auto result = ShowFiles::save(doc, settings, work, AddBackslash(folder) + QStringLiteral("demo.cjf"),
-                                        ShowFileServices{messages, progress, disk});
+    const auto result =
+        ShowFiles::save(doc, settings, work, AddBackslash(folder) + QStringLiteral("demo.cjf"),
+                        ShowFileServices{messages, progress, disk});
     if (result != ShowFiles::SaveResult::Saved) {
         if (error)
             *error = messages.shown().join(QLatin1Char(' '));

@@ -11,14 +11,16 @@
 namespace DemoMedia {
 
 struct Note {
-    int key;      // MIDI key number
-    int ticks;    // length at 480 ticks per quarter note
+    int key;   // MIDI key number
+    int ticks; // length at 480 ticks per quarter note
 };
 
 // A mono 16-bit PCM WAV file with a sine tone of the given frequency, faded in and out.
-bool writeTone(const QString& path, double frequency, int milliseconds, int sampleRate = 44100, int channels = 1);
+bool writeTone(const QString& path, double frequency, int milliseconds, int sampleRate = 44100,
+               int channels = 1);
 // A type 0 Standard MIDI File playing notes one after another on the given program.
-bool writeTune(const QString& path, const QVector<Note>& notes, int program, int microsecondsPerQuarter = 500000);
+bool writeTune(const QString& path, const QVector<Note>& notes, int program,
+               int microsecondsPerQuarter = 500000);
 
 QImage drawSunrise(int width, int height);
 QImage drawShapes(int width, int height);

@@ -56,7 +56,8 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
     {
         qint64 got = 0;
         while (got < CombinedHeader::kSize) {
-            const ssize_t n = ::read(in.fd, headerBytes.data() + got, static_cast<size_t>(CombinedHeader::kSize - got));
+            const ssize_t n =
+                ::read(in.fd, headerBytes.data() + got, static_cast<size_t>(CombinedHeader::kSize - got));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0)
@@ -176,7 +177,8 @@ bool CombinedFileReader::loadListFiles(const QString& workFolder, ShowDocument& 
     // The lists name files in the working folder; anything else is not a show of ours, and the
     // four per-slide lists must be in step or the player would run past one of them.
     const qsizetype n = display.size();
-    bool ok = allSafe(display) && allSafe(songs) && lists[1].size() == n && lists[2].size() == n && audio.size() == n;
+    bool ok = allSafe(display) && allSafe(songs) && lists[1].size() == n && lists[2].size() == n &&
+              audio.size() == n;
     for (const QString& entry : audio)
         ok = ok && (entry.trimmed().isEmpty() || CombinedFormat::isSafeEntryName(entry));
     if (!ok) {

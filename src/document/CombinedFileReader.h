@@ -21,7 +21,8 @@ public:
     // Larger counts are not shows but damage; it also bounds what a record table may cost.
     static constexpr qint32 kMaxEntries = 100000;
 
-    CombinedFileReader(UserMessages& messages, ProgressReport& progress) : messages_(messages), progress_(progress) {}
+    CombinedFileReader(UserMessages& messages, ProgressReport& progress)
+        : messages_(messages), progress_(progress) {}
 
     // On success doc holds the show with full paths into workFolder, and contents (when given)
     // the header and records. On failure the user has been told, except for a version 1.5 file

@@ -16,7 +16,9 @@
 #include <unistd.h>
 
 namespace {
-QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+QString systemError() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
 
 // Closes a descriptor when it goes out of scope.
 struct Fd {
@@ -103,9 +105,8 @@ bool CombinedFileWriter::write(const QStringList& paths, const QString& target, 
 
     // Keep the permissions of the file being replaced, or the usual ones for a new file.
     struct stat old {};
-    const mode_t mode = ::stat(QFile::encodeName(target).constData(), &old) == 0
-                            ? (old.st_mode & 07777)
-                            : (0666 & ~currentUmask());
+    const mode_t mode = ::stat(QFile::encodeName(target).constData(), &old) == 0 ? (old.st_mode & 07777)
+                                                                                 : (0666 & ~currentUmask());
     ::fchmod(out.fd, mode);
     if (::fdatasync(out.fd) != 0)
         return abandon(target + QStringLiteral(": ") + systemError());

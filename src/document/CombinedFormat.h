@@ -35,8 +35,12 @@ struct CombinedHeader {
     bool magicValid() const;
     // Versions up to 1.6 are accepted; a stored single 1.6 is just above 1.6 and is refused.
     bool versionSupported() const { return static_cast<double>(version) <= 1.6; }
-    bool isVersion10() const { return static_cast<double>(version) > 0.9 && static_cast<double>(version) < 1.1; }
-    bool isVersion15() const { return static_cast<double>(version) > 1.0 && static_cast<double>(version) < 1.6; }
+    bool isVersion10() const {
+        return static_cast<double>(version) > 0.9 && static_cast<double>(version) < 1.1;
+    }
+    bool isVersion15() const {
+        return static_cast<double>(version) > 1.0 && static_cast<double>(version) < 1.6;
+    }
 };
 
 struct EntryRecord {

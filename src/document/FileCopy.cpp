@@ -14,7 +14,9 @@ void setError(QString* error, const QString& text) {
         *error = text;
 }
 
-QString systemError(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
+QString systemError(int code) {
+    return QString::fromLocal8Bit(std::strerror(code));
+}
 } // namespace
 
 namespace FileCopy {
@@ -56,7 +58,8 @@ bool readExactly(int fd, char* data, qint64 size, QString* error) {
 bool copy(int in, int out, qint64 count, QString* error) {
     bool kernel = true;
     while (count > 0 && kernel) {
-        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, static_cast<size_t>(std::min(count, kKernelChunk)), 0);
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr,
+                                            static_cast<size_t>(std::min(count, kKernelChunk)), 0);
         if (n > 0) {
             count -= n;
             continue;

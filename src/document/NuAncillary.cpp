@@ -36,7 +36,8 @@ void ShowDocument::moveSlide(int from, int to) {
 }
 
 void ShowDocument::removeMarkedSlides() {
-    for (qsizetype i = DisplayList.indexOf(kDeleteSlideMarker); i >= 0; i = DisplayList.indexOf(kDeleteSlideMarker))
+    for (qsizetype i = DisplayList.indexOf(kDeleteSlideMarker); i >= 0;
+         i = DisplayList.indexOf(kDeleteSlideMarker))
         deleteSlide(static_cast<int>(i));
 }
 
@@ -88,7 +89,9 @@ bool timingCheck(const QString& secondsText) {
         return true;
     bool ok = false;
     const double seconds = text.toDouble(&ok);
-    if (!ok || !std::isfinite(seconds))
+    // A negative time rounds to 0 under the halves-up rule but would be stored as a negative
+    // number of milliseconds, which no slide can be shown for.
+    if (!ok || !std::isfinite(seconds) || seconds < 0)
         return false;
     const double whole = std::trunc(seconds + 0.5);
     return whole >= 0 && whole <= 600;

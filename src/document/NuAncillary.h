@@ -15,11 +15,11 @@ inline const QString kDefaultBackgroundColour = QStringLiteral("-2147483633");
 // The show-wide settings that live on the editor's option controls and travel in the
 // combined file's header.
 struct ShowSettings {
-    int delay = 10;            // Delay: default seconds per slide, 3 to 90
-    bool musicEnabled = true;  // chkSEnable
-    bool fitToWindow = true;   // chkAutoSize
-    bool autoAdvance = true;   // chkAdvance
-    bool loop = true;          // chkLoop
+    int delay = 10;           // Delay: default seconds per slide, 3 to 90
+    bool musicEnabled = true; // chkSEnable
+    bool fitToWindow = true;  // chkAutoSize
+    bool autoAdvance = true;  // chkAdvance
+    bool loop = true;         // chkLoop
 
     bool operator==(const ShowSettings&) const = default;
 };

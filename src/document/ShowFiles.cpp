@@ -20,8 +20,8 @@ QStringList buildPackList(const ShowDocument& doc, const QString& workFolder) {
         if (!audio.trimmed().isEmpty())
             candidates << audio;
     const QString folder = AddBackslash(workFolder);
-    for (const char* name : {"DisplayList.lst", "SlideTiming.lst", "SlideAudio.lst", "SongList.lst", "Captions.lst",
-                             "CfgSet.lst"})
+    for (const char* name : {"DisplayList.lst", "SlideTiming.lst", "SlideAudio.lst", "SongList.lst",
+                             "Captions.lst", "CfgSet.lst"})
         candidates << folder + QLatin1String(name);
 
     // Paths are compared exactly: on this platform Pic.jpg and pic.jpg are two different files,
@@ -37,12 +37,13 @@ QStringList buildPackList(const ShowDocument& doc, const QString& workFolder) {
     return pack;
 }
 
-SaveResult save(ShowDocument& doc, const ShowSettings& settings, const QString& workFolder, const QString& target,
-                const ShowFileServices& services) {
+SaveResult save(ShowDocument& doc, const ShowSettings& settings, const QString& workFolder,
+                const QString& target, const ShowFileServices& services) {
     if (!WorkFolder::writeListFiles(workFolder, doc)) {
         services.messages.error(
-            QStringLiteral("Unable to write file lists to disk. Please be sure there is sufficient working space on "
-                           "drive ") +
+            QStringLiteral(
+                "Unable to write file lists to disk. Please be sure there is sufficient working space on "
+                "drive ") +
             services.disk.driveName(workFolder) + QStringLiteral(":."));
         return SaveResult::ListFilesFailed;
     }
@@ -63,8 +64,8 @@ SaveResult save(ShowDocument& doc, const ShowSettings& settings, const QString& 
     return SaveResult::Saved;
 }
 
-OpenResult open(const QString& path, ShowDocument& doc, const QString& workFolder, const ShowFileServices& services,
-                CombinedContents* contents) {
+OpenResult open(const QString& path, ShowDocument& doc, const QString& workFolder,
+                const ShowFileServices& services, CombinedContents* contents) {
     WorkFolder::empty(workFolder);
     if (!QFileInfo::exists(path)) {
         services.messages.error(QStringLiteral("Unable to locate file ") + path);

@@ -21,8 +21,9 @@ struct ShowFileServices {
 
 namespace ShowFiles {
 
-inline const QString kNoSlidesMessage = QStringLiteral(
-    "No slides have been added to the slide show.  Please add one or more slides before saving the slide show.");
+inline const QString kNoSlidesMessage =
+    QStringLiteral("No slides have been added to the slide show.  Please add one or more slides before "
+                   "saving the slide show.");
 
 // The files a save packs, in order: slides, tracks, slide sounds, then the working folder's list
 // files; files that do not exist are dropped, and so is every repeat of a path.
@@ -32,15 +33,15 @@ enum class SaveResult { Saved, ListFilesFailed, NoSpace, WriteFailed };
 
 // Writes the list files into workFolder, packs the show into target and reports the outcome;
 // every failure has been shown to the user. doc.PackList holds what was packed.
-SaveResult save(ShowDocument& doc, const ShowSettings& settings, const QString& workFolder, const QString& target,
-                const ShowFileServices& services);
+SaveResult save(ShowDocument& doc, const ShowSettings& settings, const QString& workFolder,
+                const QString& target, const ShowFileServices& services);
 
 enum class OpenResult { Opened, NotFound, NoSpace, ReadFailed };
 
 // Empties workFolder and unpacks path into it, filling doc. Every failure except a version 1.5
 // file without its list files has been shown to the user; on ReadFailed the caller starts a new
 // show.
-OpenResult open(const QString& path, ShowDocument& doc, const QString& workFolder, const ShowFileServices& services,
-                CombinedContents* contents = nullptr);
+OpenResult open(const QString& path, ShowDocument& doc, const QString& workFolder,
+                const ShowFileServices& services, CombinedContents* contents = nullptr);
 
 } // namespace ShowFiles

@@ -20,7 +20,8 @@ qint64 combinedSize(const QStringList& packList) {
     return required;
 }
 
-bool forSaving(const QStringList& packList, const QString& target, const DiskSpace& disk, UserMessages& messages) {
+bool forSaving(const QStringList& packList, const QString& target, const DiskSpace& disk,
+               UserMessages& messages) {
     if (target.isEmpty() || !QDir::isAbsolutePath(target))
         return false;
     qint64 required = combinedSize(packList);

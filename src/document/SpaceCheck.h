@@ -12,7 +12,8 @@ qint64 combinedSize(const QStringList& packList);
 
 // Before a combined file is written to target: is there room for it on target's file system
 // (counting the existing target as freed)? Shows its own message when not.
-bool forSaving(const QStringList& packList, const QString& target, const DiskSpace& disk, UserMessages& messages);
+bool forSaving(const QStringList& packList, const QString& target, const DiskSpace& disk,
+               UserMessages& messages);
 
 // Before combinedFile is unpacked into a working folder under workParent: is there room?
 // Shows its own message when not; a missing combined file answers no without one.

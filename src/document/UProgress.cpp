@@ -29,4 +29,6 @@ void TfmProgress::report(const QString& title, int percent) {
     repaint();
 }
 
-void TfmProgress::finish() { hide(); }
+void TfmProgress::finish() {
+    hide();
+}

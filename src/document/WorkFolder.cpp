@@ -25,9 +25,9 @@ QStringList fileNameParts(const QStringList& entries) {
 } // namespace
 
 const QStringList& WorkFolder::listFileNames() {
-    static const QStringList names = {
-        QStringLiteral("DisplayList.lst"), QStringLiteral("SlideAudio.lst"), QStringLiteral("SongList.lst"),
-        QStringLiteral("Captions.lst"),    QStringLiteral("CfgSet.lst"),     QStringLiteral("SlideTiming.lst")};
+    static const QStringList names = {QStringLiteral("DisplayList.lst"), QStringLiteral("SlideAudio.lst"),
+                                      QStringLiteral("SongList.lst"),    QStringLiteral("Captions.lst"),
+                                      QStringLiteral("CfgSet.lst"),      QStringLiteral("SlideTiming.lst")};
     return names;
 }
 
@@ -62,7 +62,8 @@ void WorkFolder::empty(const QString& folder) {
     const int dirFd = ::dirfd(dir);
     while (dirent* entry = ::readdir(dir)) {
         const QString name = QFile::decodeName(entry->d_name);
-        if (name == QLatin1String(".") || name == QLatin1String("..") || name.toUpper().contains(QLatin1String(".CJF")))
+        if (name == QLatin1String(".") || name == QLatin1String("..") ||
+            name.toUpper().contains(QLatin1String(".CJF")))
             continue;
         // unlinkat without AT_REMOVEDIR leaves subfolders alone and removes links, never their targets.
         ::unlinkat(dirFd, entry->d_name, 0);

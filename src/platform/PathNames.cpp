@@ -10,7 +10,9 @@ qsizetype nameStart(const QString& path) {
 }
 } // namespace
 
-QString ExtractFileName(const QString& path) { return path.mid(nameStart(path)); }
+QString ExtractFileName(const QString& path) {
+    return path.mid(nameStart(path));
+}
 
 QString ExtractFilePath(const QString& path) {
     qsizetype start = nameStart(path);

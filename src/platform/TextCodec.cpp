@@ -91,6 +91,8 @@ QString decode(const char* bytes, qsizetype length) {
     return out;
 }
 
-QString decode(const QByteArray& bytes) { return decode(bytes.constData(), bytes.size()); }
+QString decode(const QByteArray& bytes) {
+    return decode(bytes.constData(), bytes.size());
+}
 
 } // namespace TextCodec

@@ -21,10 +21,13 @@ public:
         if (!answers.isEmpty())
             return answers.dequeue();
         switch (buttons) {
-        case MessageButtons::Ok: return MessageAnswer::Ok;
+        case MessageButtons::Ok:
+            return MessageAnswer::Ok;
         case MessageButtons::YesNo:
-        case MessageButtons::YesNoCancel: return MessageAnswer::Yes;
-        case MessageButtons::RetryCancel: return MessageAnswer::Retry;
+        case MessageButtons::YesNoCancel:
+            return MessageAnswer::Yes;
+        case MessageButtons::RetryCancel:
+            return MessageAnswer::Retry;
         }
         return MessageAnswer::Ok;
     }

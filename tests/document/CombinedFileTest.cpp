@@ -1,0 +1,275 @@
+#include "CjfBytes.h"
+#include "CombinedFileReader.h"
+#include "CombinedFileWriter.h"
+#include "ProgressReport.h"
+#include "ScriptedMessages.h"
+#include "TempFolder.h"
+
+#include <QDirIterator>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct RecordingProgress : ProgressReport {
+    void report(const QString& title, int percent) override {
+        titles << title;
+        percents << percent;
+        if (onReport)
+            onReport(percents.size());
+    }
+    void finish() override { ++finished; }
+    QStringList titles;
+    QList<int> percents;
+    int finished = 0;
+    std::function<void(int)> onReport;
+};
+
+const QString kDamaged = QStringLiteral(".  File may be damaged or format is not recognized.");
+
+QStringList filesUnder(const QString& folder) {
+    QStringList out;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << it.next().mid(folder.size() + 1);
+    out.sort();
+    return out;
+}
+
+class CombinedFile : public ::testing::Test {
+protected:
+    bool read(const QByteArray& bytes, CombinedContents* contents = nullptr) {
+        source = tmp.write("show.cjf", bytes);
+        QDir().mkpath(work);
+        CombinedFileReader reader(messages, progress);
+        return reader.read(source, work, doc, contents);
+    }
+
+    TempFolder tmp;
+    QString work = tmp.file("work");
+    QString source;
+    ScriptedMessages messages;
+    RecordingProgress progress;
+    ShowDocument doc;
+};
+
+TEST_F(CombinedFile, WritesTheExactLayout) {
+    const QString a = tmp.write("in/a.jpg", "AAAA");
+    const QString b = tmp.write("other/b.mid", "BBBBBB");
+    CombinedHeader header;
+    header.count = 2;
+    header.delay = 42;
+    header.musicEnabled = false;
+    header.loop = false;
+    CombinedFileWriter writer(progress);
+    ASSERT_TRUE(writer.write({a, b}, tmp.file("out.cjf"), header, {"Hello"}));
+
+    const QByteArray out = TempFolder::read(tmp.file("out.cjf"));
+    ASSERT_EQ(out.size(), 44 + 2 * 344 + 10);
+    EXPECT_EQ(out.left(5), QByteArray("\x04"
+                                      "CJFF"));
+    EXPECT_EQ(out.mid(5, 23), QByteArray(23, '\0'));
+    EXPECT_EQ(out.mid(28, 4), QByteArray("\x00\x00\xC0\x3F", 4));
+    EXPECT_EQ(out.mid(32, 4), QByteArray("\x02\x00\x00\x00", 4));
+    EXPECT_EQ(out.mid(36, 4), QByteArray("\x2A\x00\x00\x00", 4));
+    EXPECT_EQ(out.mid(40, 4), QByteArray("\x00\x01\x01\x00", 4));
+    const QByteArray r0 = out.mid(44, 344);
+    EXPECT_EQ(r0.left(6), QByteArray("\x05"
+                                     "a.jpg"));
+    EXPECT_EQ(r0.mid(256, 6), QByteArray("\x05"
+                                         "Hello"));
+    EXPECT_EQ(r0.mid(337, 7), QByteArray("\x00\x00\x00\x04\x00\x00\x00", 7));
+    const QByteArray r1 = out.mid(44 + 344, 344);
+    EXPECT_EQ(r1.left(6), QByteArray("\x05"
+                                     "b.mid"));
+    EXPECT_EQ(r1.mid(256, 2), QByteArray("\x01 ")) << "past the captions a record carries one blank";
+    EXPECT_EQ(out.mid(44 + 688), QByteArray("AAAABBBBBB"));
+
+    EXPECT_EQ(progress.titles, QStringList(2, "Saving:  out.cjf"));
+    EXPECT_EQ(progress.percents, QList<int>({0, 100}));
+    EXPECT_GE(progress.finished, 1);
+}
+
+TEST_F(CombinedFile, CutsLongCaptionsAndNamesToTheirCapacity) {
+    const QString longName = QString(250, 'n') + ".jpg"; // 254 characters: fits
+    const QString a = tmp.write(longName, "x");
+    CombinedHeader header;
+    CombinedFileWriter writer(progress);
+    ASSERT_TRUE(writer.write({a}, tmp.file("out.cjf"), header, {QString(100, 'c')}));
+    const QByteArray out = TempFolder::read(tmp.file("out.cjf"));
+    EXPECT_EQ(static_cast<unsigned char>(out[44]), 254);
+    EXPECT_EQ(static_cast<unsigned char>(out[44 + 256]), 80);
+
+    // A caption of characters outside Windows-1252 is cut on a character boundary.
+    EXPECT_EQ(CombinedFormat::shortStringBytes(QString(40, QChar(0x5bcc)), 80).size(), 78);
+}
+
+TEST_F(CombinedFile, AFailedWriteLeavesTheOldShowUntouched) {
+    const QString old = tmp.write("show.cjf", "the good show");
+    const QString a = tmp.write("a.jpg", "AAAA");
+    const QString b = tmp.write("b.jpg", "BBBB");
+    // The second file disappears while the first is being packed.
+    progress.onReport = [&](int n) {
+        if (n == 1)
+            QFile::remove(b);
+    };
+    CombinedHeader header;
+    CombinedFileWriter writer(progress);
+    EXPECT_FALSE(writer.write({a, b}, old, header, {}));
+    EXPECT_TRUE(writer.error().contains("b.jpg"));
+    EXPECT_EQ(TempFolder::read(old), QByteArray("the good show"));
+    EXPECT_EQ(filesUnder(tmp.path()), QStringList({"a.jpg", "show.cjf"}))
+        << "no temporary file is left behind";
+
+    // A file that is missing from the start fails before anything is created.
+    EXPECT_FALSE(writer.write({tmp.file("nope.jpg")}, tmp.file("new.cjf"), header, {}));
+    EXPECT_FALSE(QFileInfo::exists(tmp.file("new.cjf")));
+}
+
+TEST_F(CombinedFile, ReadsVersion15WithItsListFiles) {
+    QList<CjfEntry> entries = {
+        {"a.jpg", "JPEGDATA"},
+        {"t.mid", "MThd"},
+        {"ring.wav", "RIFF"},
+        {"DisplayList.lst", "a.jpg\r\na.jpg\r\n"},
+        {"SlideTiming.lst", "0\r\n2500\r\n"},
+        {"Captions.lst", "First\r\n\r\n"},
+        {"SlideAudio.lst", "ring.wav\r\n \r\n"},
+        {"SongList.lst", "t.mid\r\n"},
+        {"CfgSet.lst", "255\r\nFALSE\r\n"},
+    };
+    CombinedContents contents;
+    ASSERT_TRUE(read(cjfFile(1.5f, entries), &contents));
+    const QString w = work + "/";
+    EXPECT_EQ(doc.DisplayList, QStringList({w + "a.jpg", w + "a.jpg"}));
+    EXPECT_EQ(doc.SlideTiming, QStringList({"0", "2500"}));
+    EXPECT_EQ(doc.Captions, QStringList({"First", ""}));
+    EXPECT_EQ(doc.SlideAudio, QStringList({w + "ring.wav", " "}));
+    EXPECT_EQ(doc.SongList, QStringList({w + "t.mid"}));
+    EXPECT_EQ(doc.CfgSet, QStringList({"255", "FALSE"}));
+    EXPECT_EQ(TempFolder::read(w + "a.jpg"), QByteArray("JPEGDATA"));
+    EXPECT_EQ(contents.entries.size(), 9);
+    EXPECT_EQ(contents.header.delay, 10);
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(progress.titles.first(), "Loading:  show.cjf");
+    EXPECT_EQ(progress.percents.first(), 0);
+    EXPECT_EQ(progress.percents.last(), 100);
+    EXPECT_EQ(progress.percents.size(), 10);
+}
+
+TEST_F(CombinedFile, Version15WithoutItsSettingsFileFailsSilently) {
+    QList<CjfEntry> entries = {
+        {"a.jpg", "x"},           {"DisplayList.lst", "a.jpg\r\n"}, {"SlideTiming.lst", "0\r\n"},
+        {"Captions.lst", "\r\n"}, {"SlideAudio.lst", "\r\n"},       {"SongList.lst", ""}};
+    doc.addSlide("/old.jpg", "", "", 0);
+    EXPECT_FALSE(read(cjfFile(1.5f, entries)));
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_GE(progress.finished, 1) << "the progress window is hidden on every way out";
+}
+
+TEST_F(CombinedFile, ReadsVersion10ByTheEntriesNames) {
+    // A working folder whose own path holds ".mid" must not make every entry a track.
+    work = tmp.file("my.midi.shows/work");
+    QList<CjfEntry> entries = {
+        {"A.JPG", "a", "Beach"}, {"B.BMP", "b"}, {"TUNE.MID", "m"}, {"MY.JPG.TXT", "t", "Odd"}};
+    ASSERT_TRUE(read(cjfFile(1.0f, entries)));
+    const QString w = work + "/";
+    EXPECT_EQ(doc.DisplayList, QStringList({w + "A.JPG", w + "MY.JPG.TXT"}));
+    EXPECT_EQ(doc.Captions, QStringList({"Beach", "Odd"}));
+    EXPECT_EQ(doc.SlideTiming, QStringList({"0", "0"}));
+    EXPECT_EQ(doc.SlideAudio, QStringList({" ", " "}));
+    EXPECT_EQ(doc.SongList, QStringList({w + "TUNE.MID"}));
+    EXPECT_TRUE(QFileInfo::exists(w + "B.BMP")) << "extracted, though no part of the show";
+    EXPECT_EQ(doc.CfgSet, QStringList({"-2147483633", "TRUE"})) << "version 1.0 carries no settings";
+}
+
+TEST_F(CombinedFile, JudgesMagicAndVersion) {
+    QByteArray padded = cjfHeader(1.0f, 0, 10, QByteArray("CJFF  \0\0", 8));
+    EXPECT_TRUE(read(padded)) << "blanks and zero bytes within the stated length are trimmed";
+
+    const struct {
+        QByteArray bytes;
+        const char* message;
+    } refused[] = {
+        {cjfHeader(1.5f, 0, 10, "cjff"), "Not a valid *.CJF file."},
+        {QByteArray("just some text that a user dropped on the window by mistake"),
+         "Not a valid *.CJF file."},
+        {QByteArray(), "Not a valid *.CJF file."},
+        {cjfHeader(2.0f, 0), "This program only supports versions 1.0 and 1.5 of CJF files"},
+        {cjfHeader(1.6f, 0), "This program only supports versions 1.0 and 1.5 of CJF files"},
+    };
+    for (const auto& c : refused) {
+        messages.shown.clear();
+        EXPECT_FALSE(read(c.bytes));
+        EXPECT_EQ(messages.texts(), QStringList({c.message}));
+        EXPECT_EQ(messages.shown.value(0).kind, MessageKind::Error);
+    }
+}
+
+TEST_F(CombinedFile, EqualNamesOverwriteAndOneEntryReportsFullProgress) {
+    ASSERT_TRUE(read(cjfFile(0.5f, {{"x.jpg", "first"}, {"x.jpg", "second"}})));
+    EXPECT_EQ(TempFolder::read(work + "/x.jpg"), QByteArray("second"));
+    EXPECT_EQ(doc.slideCount(), 0) << "a version that is neither 1.0 nor 1.5 gives an empty show";
+
+    progress.percents.clear();
+    ASSERT_TRUE(read(cjfFile(1.0f, {{"only.jpg", "x"}})));
+    EXPECT_EQ(progress.percents, QList<int>({0, 100}));
+}
+
+TEST_F(CombinedFile, HostileOrDamagedFilesNeverWriteOutsideTheWorkingFolder) {
+    const QList<QList<CjfEntry>> hostile = {
+        {{"../escape.jpg", "x"}},
+        {{"/tmp/abs.jpg", "x"}},
+        {{"..\\escape.jpg", "x"}},
+        {{"C:evil.jpg", "x"}},
+        {{"..", "x"}},
+        {{"", "x"}},
+        {{QByteArray("a\x01.jpg"), "x"}},
+        {{QByteArray("a\0b.jpg", 7), "x"}},
+        {{"neg.jpg", "x", " ", -5}},
+        {{"big.jpg", "x", " ", 1 << 30}},
+        {{"ok.jpg", "x"},
+         {"DisplayList.lst", "../../etc/passwd\r\n"},
+         {"SlideTiming.lst", "0\r\n"},
+         {"Captions.lst", "\r\n"},
+         {"SlideAudio.lst", "\r\n"},
+         {"SongList.lst", ""},
+         {"CfgSet.lst", ""}},
+        {{"ok.jpg", "x"},
+         {"DisplayList.lst", "ok.jpg\r\nok.jpg\r\n"},
+         {"SlideTiming.lst", "0\r\n"},
+         {"Captions.lst", "\r\n"},
+         {"SlideAudio.lst", "\r\n"},
+         {"SongList.lst", ""},
+         {"CfgSet.lst", ""}},
+    };
+    for (const auto& entries : hostile) {
+        messages.shown.clear();
+        EXPECT_FALSE(read(cjfFile(1.5f, entries))) << entries[0].name.constData();
+        EXPECT_EQ(messages.texts(), QStringList({"Unable to open " + source + kDamaged}))
+            << entries[0].name.constData();
+    }
+    for (const QString& f : filesUnder(tmp.path()))
+        EXPECT_TRUE(f == "show.cjf" || f.startsWith("work/")) << f.toStdString();
+
+    // Counts the file cannot hold, and a file cut short.
+    for (qint32 count : {-1, 5, 2000000000}) {
+        messages.shown.clear();
+        EXPECT_FALSE(read(cjfHeader(1.5f, count) + QByteArray(344, '\0')));
+        EXPECT_EQ(messages.shown.size(), 1);
+    }
+    QByteArray whole = cjfFile(1.0f, {{"a.jpg", QByteArray(5000, 'a')}});
+    messages.shown.clear();
+    EXPECT_FALSE(read(whole.left(whole.size() - 1)));
+    EXPECT_EQ(messages.texts(), QStringList({"Unable to open " + source + kDamaged}));
+}
+
+TEST_F(CombinedFile, ExtractionDoesNotFollowALinkInTheWorkingFolder) {
+    const QString outside = tmp.write("precious.txt", "keep me");
+    QDir().mkpath(work);
+    ASSERT_EQ(
+        ::symlink(QFile::encodeName(outside).constData(), QFile::encodeName(work + "/a.jpg").constData()), 0);
+    EXPECT_FALSE(read(cjfFile(1.0f, {{"a.jpg", "overwritten"}})));
+    EXPECT_EQ(TempFolder::read(outside), QByteArray("keep me"));
+}
+
+} // namespace

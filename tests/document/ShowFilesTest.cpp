@@ -1,0 +1,118 @@
+#include "ShowFiles.h"
+#include "FakeDiskSpace.h"
+#include "ProgressReport.h"
+#include "ScriptedMessages.h"
+#include "TempFolder.h"
+#include "WorkFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ShowFilesTest : public ::testing::Test {
+protected:
+    ShowFileServices services() { return ShowFileServices{messages, progress, disk}; }
+
+    TempFolder tmp;
+    QString work = WorkFolder::createNumbered(tmp.path());
+    ScriptedMessages messages;
+    NoProgress progress;
+    FakeDiskSpace disk;
+};
+
+TEST_F(ShowFilesTest, PackListKeepsOrderDropsMissingFilesAndRepeats) {
+    ShowDocument doc;
+    const QString a = tmp.write("pics/a.jpg", "a");
+    const QString b = tmp.write("pics/b.jpg", "b");
+    const QString upper = tmp.write("pics/A.jpg", "A");
+    const QString song = tmp.write("music/s.mid", "m");
+    const QString sound = tmp.write("snd/ring.wav", "w");
+    doc.addSlide(a, sound, "", 0);
+    doc.addSlide(tmp.file("pics/deleted.jpg"), " ", "", 0);
+    doc.addSlide(a, "", "", 0);
+    doc.addSlide(b, sound, "", 0);
+    doc.addSlide(upper, "", "", 0);
+    doc.SongList << song;
+    ASSERT_TRUE(WorkFolder::writeListFiles(work, doc));
+
+    const QString w = work + "/";
+    EXPECT_EQ(ShowFiles::buildPackList(doc, work),
+              QStringList({a, b, upper, song, sound, w + "DisplayList.lst", w + "SlideTiming.lst",
+                           w + "SlideAudio.lst", w + "SongList.lst", w + "Captions.lst", w + "CfgSet.lst"}));
+}
+
+TEST_F(ShowFilesTest, SaveThenOpenGivesTheSameShowInTheWorkingFolder) {
+    ShowDocument doc;
+    doc.addSlide(tmp.write("pics/sea.jpg", "sea"), "", "Caf\u00e9 at the sea", 2500);
+    doc.addSlide(tmp.write("pics/\u5bcc\u58eb.png", "fuji"), tmp.write("snd/ring.wav", "RIFF"),
+                 "\u5bcc\u58eb\u5c71", 0);
+    doc.addSlide(tmp.write("other/sea.jpg", "second sea"), " ", "", 0);
+    doc.SongList << tmp.write("music/one.mid", "MThd1") << tmp.write("music/two.mid", "MThd2");
+    doc.setSettingsLine(1, "255");
+    doc.setSettingsLine(2, "FALSE");
+    ShowSettings settings{30, false, true, false, true};
+    const QString target = tmp.file("holiday.cjf");
+    ASSERT_EQ(ShowFiles::save(doc, settings, work, target, services()), ShowFiles::SaveResult::Saved);
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(doc.PackList.size(), 12) << "both sea.jpg files are stored";
+
+    const QString work2 = WorkFolder::createNumbered(tmp.path());
+    ShowDocument opened;
+    CombinedContents contents;
+    ASSERT_EQ(ShowFiles::open(target, opened, work2, services(), &contents), ShowFiles::OpenResult::Opened);
+    const QString w = work2 + "/";
+    // Same name from two folders: the second overwrites the first, and both slides show it.
+    EXPECT_EQ(opened.DisplayList, QStringList({w + "sea.jpg", w + "\u5bcc\u58eb.png", w + "sea.jpg"}));
+    EXPECT_EQ(TempFolder::read(w + "sea.jpg"), QByteArray("second sea"));
+    EXPECT_EQ(opened.Captions, doc.Captions);
+    EXPECT_EQ(opened.SlideTiming, QStringList({"2500", "0", "0"}));
+    EXPECT_EQ(opened.SlideAudio, QStringList({"", w + "ring.wav", " "}));
+    EXPECT_EQ(opened.SongList, QStringList({w + "one.mid", w + "two.mid"}));
+    EXPECT_EQ(opened.CfgSet, QStringList({"255", "FALSE"}));
+    EXPECT_EQ(contents.header.settings(), settings);
+}
+
+TEST_F(ShowFilesTest, OpenReportsAMissingFileAfterEmptyingTheWorkingFolder) {
+    tmp.write(QFileInfo(work).fileName() + "/leftover.jpg", "x");
+    ShowDocument doc;
+    doc.addSlide("/keep.jpg", "", "", 0);
+    const QString missing = tmp.file("gone.cjf");
+    EXPECT_EQ(ShowFiles::open(missing, doc, work, services()), ShowFiles::OpenResult::NotFound);
+    EXPECT_EQ(messages.texts(), QStringList({"Unable to locate file " + missing}));
+    EXPECT_FALSE(QFileInfo::exists(work + "/leftover.jpg"));
+    EXPECT_EQ(doc.slideCount(), 1) << "the document is left as it was";
+
+    messages.shown.clear();
+    const QString show = tmp.write("big.cjf", QByteArray(1000, 'x'));
+    disk.free = 10;
+    EXPECT_EQ(ShowFiles::open(show, doc, work, services()), ShowFiles::OpenResult::NoSpace);
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Cannot open file due to insufficient working space on drive: " + tmp.path()}));
+}
+
+TEST_F(ShowFilesTest, SaveFailuresAreReportedAndNeverReplaceTheOldShow) {
+    ShowDocument doc;
+    doc.addSlide(tmp.write("a.jpg", "a"), "", "", 0);
+    const QString target = tmp.write("show.cjf", "old show");
+
+    EXPECT_EQ(ShowFiles::save(doc, ShowSettings(), tmp.file("no-such-folder"), target, services()),
+              ShowFiles::SaveResult::ListFilesFailed);
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Unable to write file lists to disk. Please be sure there is sufficient "
+                           "working space on drive /media/show:."}));
+
+    messages.shown.clear();
+    disk.free = 100;
+    EXPECT_EQ(ShowFiles::save(doc, ShowSettings(), work, target, services()), ShowFiles::SaveResult::NoSpace);
+    EXPECT_EQ(messages.texts(), QStringList({"Insufficient space on drive: /media/show"}));
+
+    messages.shown.clear();
+    disk.free = 1LL << 40;
+    EXPECT_EQ(ShowFiles::save(doc, ShowSettings(), work, tmp.file("missing-folder/show.cjf"), services()),
+              ShowFiles::SaveResult::WriteFailed);
+    EXPECT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.texts().value(0).startsWith("Unable to save the show to "));
+    EXPECT_EQ(TempFolder::read(target), QByteArray("old show"));
+}
+
+} // namespace
