@@ -114,7 +114,11 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
         // O_NOFOLLOW: a link planted in the working folder must not redirect the write.
         Fd out(::open(QFile::encodeName(folder + entries[i].name).constData(),
                       O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
-        if (out.fd < 0 || !FileCopy::copy(in.fd, out.fd, entries[i].size))
+        if (out.fd < 0)
+            return damaged(source);
+        if (entries[i].size > 0)
+            ::posix_fallocate(out.fd, 0, entries[i].size); // a layout hint only; the copy reports real failures
+        if (!FileCopy::copy(in.fd, out.fd, entries[i].size))
             return damaged(source);
         progress_.report(title, progressPercent(i, entries.size()));
     }

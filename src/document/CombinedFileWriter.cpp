@@ -82,6 +82,16 @@ bool CombinedFileWriter::write(const QStringList& paths, const QString& target, 
         return fail(text);
     };
 
+    // Reserving the whole file up front lets the file system lay it out in one go, and a full disk
+    // shows itself here rather than half-way through the copy.
+    qint64 total = CombinedHeader::kSize + EntryRecord::kSize * records.size();
+    for (const EntryRecord& record : records)
+        total += record.size;
+    if (const int rc = ::posix_fallocate(out.fd, 0, total); rc != 0 && rc != EOPNOTSUPP && rc != EINVAL) {
+        errno = rc;
+        return abandon(target + QStringLiteral(": ") + systemError());
+    }
+
     CombinedHeader stored = header;
     stored.count = static_cast<qint32>(paths.size());
     const auto headerBytes = stored.toBytes();
