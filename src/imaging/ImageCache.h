@@ -1,0 +1,65 @@
+#pragma once
+
+#include "ImageDecoder.h"
+
+#include <QDateTime>
+#include <QSize>
+#include <QString>
+#include <QThreadPool>
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+// Decodes the slides that will be shown next on a worker thread while the current one is on
+// screen, and keeps the last few results (current, next, previous) so that stepping back and forth
+// decodes nothing twice. An entry is keyed by the path, the file's size and modification time and
+// the decode size, so a file changed on disk is decoded afresh.
+//
+// The cache only decodes; whatever the user is to be told about a failed decode travels in the
+// result and is shown by the image control when it takes the result, on the UI thread.
+class ImageCache {
+public:
+    explicit ImageCache(int capacity = 4);
+    ~ImageCache(); // waits for running decodes
+    ImageCache(const ImageCache&) = delete;
+    ImageCache& operator=(const ImageCache&) = delete;
+
+    // Starts decoding path in the background unless it is already held or under way.
+    void prefetch(const QString& path, const QSize& decodeSize = QSize());
+
+    // The decode of path at decodeSize: a finished prefetch at once; one under way is waited for;
+    // one still queued, or none at all, is decoded here and now. The result stays cached.
+    DecodeResult take(const QString& path, const QSize& decodeSize = QSize());
+
+    // True when a result for path at decodeSize is cached or under way (the file unchanged).
+    bool holds(const QString& path, const QSize& decodeSize = QSize()) const;
+    int count() const;
+    int capacity() const { return capacity_; }
+    void clear();
+
+private:
+    struct Key {
+        QString path;
+        qint64 bytes = -1;
+        qint64 modified = 0;
+        QSize decodeSize;
+        bool operator==(const Key& other) const = default;
+    };
+    struct Job;
+    struct Entry {
+        Key key;
+        std::shared_ptr<Job> job;
+        quint64 lastUse = 0;
+    };
+
+    static Key keyFor(const QString& path, const QSize& decodeSize);
+    std::shared_ptr<Job> find(const Key& key);             // with mutex_ held
+    void insert(const Key& key, std::shared_ptr<Job> job); // with mutex_ held
+
+    const int capacity_;
+    mutable std::mutex mutex_;
+    std::vector<Entry> entries_;
+    quint64 clock_ = 0;
+    QThreadPool pool_;
+};

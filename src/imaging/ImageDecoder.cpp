@@ -1,0 +1,187 @@
+#include "ImageDecoder.h"
+
+#include "PcxImagePlugin.h"
+#include "WmfDecoder.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <mutex>
+
+namespace {
+
+// Metafiles are read whole; anything larger than this is not a drawing we will hold in memory.
+constexpr qint64 MaxMetafileBytes = 64LL * 1024 * 1024;
+
+enum class Kind { Bmp, Jpeg, Png, Pcx, Tiff, Gif, WebP, Metafile, Icon, Unknown };
+
+Kind kindOf(const QString& upperExtension) {
+    if (upperExtension == u"BMP")
+        return Kind::Bmp;
+    if (upperExtension == u"JPG" || upperExtension == u"JPEG" || upperExtension == u"JPE")
+        return Kind::Jpeg;
+    if (upperExtension == u"PNG")
+        return Kind::Png;
+    if (upperExtension == u"PCX")
+        return Kind::Pcx;
+    if (upperExtension == u"TIF" || upperExtension == u"TIFF")
+        return Kind::Tiff;
+    if (upperExtension == u"GIF")
+        return Kind::Gif;
+    if (upperExtension == u"WEBP")
+        return Kind::WebP;
+    if (upperExtension == u"WMF")
+        return Kind::Metafile;
+    if (upperExtension == u"ICO")
+        return Kind::Icon;
+    return Kind::Unknown;
+}
+
+QString failedMessage(Kind kind, const QString& upperExtension) {
+    switch (kind) {
+    case Kind::Bmp:
+        return QStringLiteral("Reading bmp file failed");
+    case Kind::Jpeg:
+        return QStringLiteral("Reading jpg file failed");
+    case Kind::Png:
+        return QStringLiteral("Reading png file failed");
+    case Kind::Pcx:
+        return QStringLiteral("Reading pcx file failed");
+    case Kind::Tiff:
+        return QStringLiteral("Reading tif file failed");
+    default:
+        if (upperExtension.isEmpty())
+            return QStringLiteral("Reading image file failed");
+        return QStringLiteral("Reading %1 file failed").arg(upperExtension.toLower());
+    }
+}
+
+void setUpReaders() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // Qt's default; stated here so that a hostile header is refused at a known bound.
+        QImageReader::setAllocationLimit(256);
+    });
+}
+
+QString readerError(const QImageReader& reader) {
+    QString text = reader.errorString();
+    if (text.isEmpty())
+        text = QStringLiteral("Unable to read image data");
+    if (reader.format() == "pcx" || reader.format().isEmpty()) {
+        const QString pcx = PcxImageHandler::lastError();
+        if (!pcx.isEmpty())
+            return pcx;
+    }
+    return text;
+}
+
+// The image of an icon file to show: the largest one it holds.
+bool pickLargestIcon(QImageReader& reader) {
+    const int count = reader.imageCount();
+    int best = 0;
+    qint64 bestArea = -1;
+    for (int i = 0; i < count && i < 64; ++i) {
+        if (!reader.jumpToImage(i))
+            break;
+        const QSize s = reader.size();
+        if (qint64(s.width()) * s.height() > bestArea) {
+            bestArea = qint64(s.width()) * s.height();
+            best = i;
+        }
+    }
+    return reader.jumpToImage(best) || best == 0;
+}
+
+// Decodes a raster through Qt's readers (and our PCX plugin). On failure sets error.
+Picture decodeRaster(const QString& path, const QSize& decodeSize, Kind kind, QString* error) {
+    setUpReaders();
+    PcxImageHandler::clearLastError();
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(true);
+    if (kind == Kind::Icon)
+        pickLargestIcon(reader);
+
+    const QSize stored = reader.size();
+    if (stored.isValid() && qint64(stored.width()) * stored.height() > MaxRasterPixels) {
+        *error = QStringLiteral("The picture is too large (%1 x %2 pixels)")
+                     .arg(stored.width())
+                     .arg(stored.height());
+        return Picture();
+    }
+    // Qt applies the EXIF orientation after scaling, so the scaled size is asked for in the file's
+    // stored orientation and the natural size reported upright.
+    const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+    QSize natural = stored.isValid() ? (turned ? stored.transposed() : stored) : QSize();
+    if (decodeSize.isValid() && !decodeSize.isEmpty() && stored.isValid() && !stored.isEmpty()) {
+        const QSize want = turned ? decodeSize.transposed() : decodeSize;
+        const QSize scaled = stored.scaled(want, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+        if (scaled.width() < stored.width() && scaled.height() <= stored.height())
+            reader.setScaledSize(scaled);
+    }
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        *error = readerError(reader);
+        return Picture();
+    }
+    if (!natural.isValid() || natural.isEmpty())
+        natural = image.size();
+    return Picture::fromRaster(image, natural);
+}
+
+DecodeResult decodeMetafile(const QString& path) {
+    DecodeResult result;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.errorText = file.errorString();
+        result.raises = true;
+        return result;
+    }
+    if (file.size() > MaxMetafileBytes) {
+        result.errorText = QStringLiteral("The metafile is too large");
+        result.raises = true;
+        return result;
+    }
+    const Wmf::Result wmf = Wmf::decode(file.readAll());
+    if (!wmf.drawing) {
+        result.errorText = wmf.error;
+        result.raises = true;
+        return result;
+    }
+    result.picture = Picture::fromDrawing(wmf.drawing, wmf.naturalSize);
+    return result;
+}
+
+} // namespace
+
+DecodeResult decodeImageFile(const QString& path, const QSize& decodeSize) {
+    DecodeResult result;
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists() || info.isDir())
+        return result;
+
+    const QString extension = info.suffix().toUpper();
+    Kind kind = kindOf(extension);
+    if (kind == Kind::Unknown) {
+        // No extension we know: look at the content, as a user who renamed a file would expect.
+        QFile probe(path);
+        if (probe.open(QIODevice::ReadOnly) && Wmf::looksLikeMetafile(probe.read(32)))
+            kind = Kind::Metafile;
+    }
+    if (kind == Kind::Metafile)
+        return decodeMetafile(path);
+
+    QString error;
+    result.picture = decodeRaster(path, decodeSize, kind, &error);
+    if (result.picture.isEmpty()) {
+        result.picture = Picture();
+        result.errorText = error.isEmpty() ? QStringLiteral("Unable to read image data") : error;
+        if (kind == Kind::Icon)
+            result.raises = true;
+        else
+            result.failedMessage = failedMessage(kind, extension);
+    }
+    return result;
+}

@@ -1,0 +1,130 @@
+#include "TPMultiImage.h"
+
+#include "ImageCache.h"
+#include "ImageDecoder.h"
+#include "ImageLoadError.h"
+#include "UserMessages.h"
+
+#include <QImageWriter>
+#include <QPainter>
+#include <QSaveFile>
+
+TPMultiImage::TPMultiImage(UserMessages& messages, QWidget* parent)
+    : QWidget(parent), messages_(messages), color_(palette().color(QPalette::Window)) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TPMultiImage::setImageName(const QString& path) {
+    imageName_ = path;
+    picture_ = Picture();
+    const DecodeResult result = cache_ ? cache_->take(path, decodeSize_) : decodeImageFile(path, decodeSize_);
+    if (result.raises) {
+        pictureChanged();
+        throw ImageLoadError(result.errorText);
+    }
+    if (!result.errorText.isEmpty())
+        messages_.error(result.errorText);
+    if (!result.failedMessage.isEmpty())
+        messages_.information(result.failedMessage);
+    if (!result.failed())
+        picture_ = result.picture;
+    pictureChanged();
+}
+
+void TPMultiImage::setPicture(const Picture& picture) {
+    picture_ = picture;
+    pictureChanged();
+}
+
+void TPMultiImage::setBitmap(const QImage& bitmap) {
+    setPicture(Picture::fromImage(bitmap));
+}
+
+void TPMultiImage::clearPicture() {
+    setPicture(Picture());
+}
+
+void TPMultiImage::setStretch(bool on) {
+    stretch_ = on;
+    if (on)
+        stretchRatio_ = false;
+    update();
+}
+
+void TPMultiImage::setStretchRatio(bool on) {
+    stretchRatio_ = on;
+    if (on)
+        stretch_ = false;
+    update();
+}
+
+void TPMultiImage::setCenter(bool on) {
+    center_ = on;
+    update();
+}
+
+void TPMultiImage::setAutoSize(bool on) {
+    autoSize_ = on;
+    if (on && !picture_.isEmpty())
+        resize(picture_.size());
+    update();
+}
+
+void TPMultiImage::setColor(const QColor& color) {
+    color_ = color;
+    update();
+}
+
+void TPMultiImage::pictureChanged() {
+    if (autoSize_ && !picture_.isEmpty())
+        resize(picture_.size());
+    updateGeometry();
+    update();
+}
+
+QSize TPMultiImage::sizeHint() const {
+    return picture_.isEmpty() ? QWidget::sizeHint() : picture_.size();
+}
+
+QRectF TPMultiImage::pictureRect() const {
+    if (picture_.isEmpty())
+        return QRectF();
+    const QSizeF area(size());
+    QSizeF drawn(picture_.size());
+    if (stretch_)
+        drawn = area;
+    else if (stretchRatio_)
+        drawn = drawn.scaled(area, Qt::KeepAspectRatio);
+    QPointF topLeft(0, 0);
+    if (center_ && !stretch_)
+        topLeft = QPointF((area.width() - drawn.width()) / 2, (area.height() - drawn.height()) / 2);
+    return QRectF(topLeft, drawn);
+}
+
+void TPMultiImage::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), color_);
+    if (!picture_.isEmpty())
+        picture_.draw(painter, pictureRect());
+}
+
+bool TPMultiImage::saveBmp(const QString& path) {
+    bool ok = !picture_.isEmpty();
+    if (ok) {
+        // BMP has no transparency: whatever is transparent is written over white.
+        QImage out(picture_.size(), QImage::Format_RGB888);
+        ok = !out.isNull();
+        if (ok) {
+            out.fill(Qt::white);
+            QPainter painter(&out);
+            picture_.draw(painter, QRectF(out.rect()));
+            painter.end();
+            QSaveFile file(path);
+            QImageWriter writer(&file, "bmp");
+            ok = file.open(QIODevice::WriteOnly) && writer.write(out) && file.commit();
+        }
+    }
+    if (!ok)
+        messages_.information(QStringLiteral("Writing bmp file failed"));
+    return ok;
+}

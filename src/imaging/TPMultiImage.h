@@ -1,0 +1,78 @@
+#pragma once
+
+#include "Picture.h"
+
+#include <QColor>
+#include <QSize>
+#include <QString>
+#include <QWidget>
+
+class ImageCache;
+class UserMessages;
+
+// The image control: setting ImageName decodes the file into Picture before it returns, and the
+// control paints that picture stretched, stretched keeping proportions, centred or at its natural
+// size from the top-left corner. Decoder failures are reported to the user through UserMessages
+// (an error box with the decoder's reason, then the "Reading ... failed" notice); a damaged
+// metafile or icon throws ImageLoadError instead.
+class TPMultiImage : public QWidget {
+    Q_OBJECT
+public:
+    explicit TPMultiImage(UserMessages& messages, QWidget* parent = nullptr);
+
+    QString ImageName() const { return imageName_; }
+    void setImageName(const QString& path);
+
+    const Picture& picture() const { return picture_; }
+    void setPicture(const Picture& picture);
+    // A bitmap assigned as the picture, shown from the top-left corner.
+    void setBitmap(const QImage& bitmap);
+    void clearPicture();
+
+    bool stretch() const { return stretch_; }
+    void setStretch(bool on);
+    bool stretchRatio() const { return stretchRatio_; }
+    void setStretchRatio(bool on);
+    bool center() const { return center_; }
+    void setCenter(bool on);
+    bool autoSize() const { return autoSize_; }
+    void setAutoSize(bool on);
+
+    // The size the following pictures will be drawn at (an empty size: their natural size), so
+    // that rasters are decoded no larger than needed.
+    void setDecodeSize(const QSize& size) { decodeSize_ = size; }
+    QSize decodeSize() const { return decodeSize_; }
+
+    // Where prefetched decodes are taken from; null decodes every file when it is named.
+    void setCache(ImageCache* cache) { cache_ = cache; }
+    ImageCache* cache() const { return cache_; }
+
+    QColor color() const { return color_; }
+    void setColor(const QColor& color);
+
+    // Writes the picture as a 24-bit BMP at its natural size. On failure shows "Writing bmp file
+    // failed" and returns false.
+    bool saveBmp(const QString& path);
+
+    // Where the picture lands in the client area under the current paint modes.
+    QRectF pictureRect() const;
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void pictureChanged();
+
+    UserMessages& messages_;
+    QString imageName_;
+    Picture picture_;
+    bool stretch_ = false;
+    bool stretchRatio_ = false;
+    bool center_ = false;
+    bool autoSize_ = false;
+    QSize decodeSize_;
+    ImageCache* cache_ = nullptr;
+    QColor color_;
+};
