@@ -1,0 +1,88 @@
+#include "AudioEngine.h"
+
+#include "SoundFile.h"
+
+#include <SDL.h>
+#include <fluidsynth.h>
+
+namespace {
+// FluidSynth writes its complaints to stderr; we report our own, readable errors instead.
+void quietFluid() {
+    for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level)
+        fluid_set_log_function(level, nullptr, nullptr);
+}
+} // namespace
+
+AudioEngine::AudioEngine(Output output, int sampleRate)
+    : mixer_(sampleRate), output_(output), soundFontPlaces_(SoundFile::defaultSoundFontPlaces()) {
+    quietFluid();
+    if (output_ == Output::Manual) {
+        driver_ = QStringLiteral("manual");
+        return;
+    }
+    // Without this SDL installs its own SIGINT/SIGTERM handlers and the program stops obeying them.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (!openDevice(nullptr) && !openDevice("dummy"))
+        driver_.clear();
+}
+
+AudioEngine::~AudioEngine() {
+    if (device_)
+        SDL_CloseAudioDevice(device_);
+    if (sdlStarted_)
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+bool AudioEngine::openDevice(const char* driver) {
+    if (sdlStarted_) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdlStarted_ = false;
+    }
+    if (driver)
+        SDL_SetHint(SDL_HINT_AUDIODRIVER, driver);
+    const bool started = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (driver)
+        SDL_SetHint(SDL_HINT_AUDIODRIVER, nullptr);
+    if (!started) {
+        outputError_ = QString::fromUtf8(SDL_GetError());
+        return false;
+    }
+    sdlStarted_ = true;
+    SDL_AudioSpec want{};
+    want.freq = mixer_.sampleRate();
+    want.format = AUDIO_F32SYS;
+    want.channels = 2;
+    want.samples = kDeviceBufferFrames;
+    want.callback = &AudioEngine::deviceCallback;
+    want.userdata = this;
+    SDL_AudioSpec have{};
+    // No changes allowed: SDL converts to whatever the device wants, so the mixer's rate holds.
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (!device_) {
+        outputError_ = QString::fromUtf8(SDL_GetError());
+        return false;
+    }
+    driver_ = QString::fromUtf8(SDL_GetCurrentAudioDriver());
+    outputError_.clear();
+    SDL_PauseAudioDevice(device_, 0);
+    return true;
+}
+
+void AudioEngine::deviceCallback(void* engine, unsigned char* stream, int bytes) {
+    auto* self = static_cast<AudioEngine*>(engine);
+    self->mixer_.render(reinterpret_cast<float*>(stream), bytes / int(2 * sizeof(float)));
+}
+
+void AudioEngine::pull(float* out, int frames) {
+    mixer_.render(out, frames);
+}
+
+std::vector<float> AudioEngine::pull(int frames) {
+    std::vector<float> out(size_t(frames) * 2);
+    mixer_.render(out.data(), frames);
+    return out;
+}
+
+QString AudioEngine::soundFont() const {
+    return SoundFile::findSoundFont(soundFontPlaces_);
+}
