@@ -360,7 +360,13 @@ int create(const QStringList& args) {
     return result == ShowFiles::SaveResult::Saved ? 0 : 1;
 }
 
-int other(const QString&, const QStringList&) {
+int probe(const QStringList& args); // CjfProbe.cpp
+
+int other(const QString& name, const QStringList& args) {
+    if (name == QLatin1String("probe"))
+        return probe(args);
+    if (name == QLatin1String("frames"))
+        return frames(args);
     return -1;
 }
 

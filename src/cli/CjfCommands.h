@@ -8,6 +8,7 @@ namespace CjfCommands {
 int info(const QStringList& args);
 int extract(const QStringList& args);
 int create(const QStringList& args);
+int frames(const QStringList& args);
 // Commands served by other parts of the program; -1 when name is none of them.
 int other(const QString& name, const QStringList& args);
 

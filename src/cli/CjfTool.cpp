@@ -13,6 +13,8 @@ const char* kUsage = "usage: orvanne-cjf COMMAND [ARGS]\n"
                      "  extract SHOW.cjf DIR        unpack every file of a show into DIR\n"
                      "  create OUT.cjf [OPTIONS] [IMAGE]...\n"
                      "                              build a show from pictures, sounds and music\n"
+                     "  frames SHOW.cjf OUTDIR [--size WxH]\n"
+                     "                              write each slide as the show composes it, as PNG\n"
                      "\n"
                      "Run 'orvanne-cjf COMMAND --help' for the options of a command.\n";
 

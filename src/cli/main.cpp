@@ -1,16 +1,15 @@
 #include "CjfTool.h"
 #include "QuietQtMessages.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QLocale>
 
 int main(int argc, char** argv) {
     // The tool draws and decodes pictures but never opens a window: it runs without a display.
     quietenQtSessionWarnings();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("orvanne-cjf"));
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("orvanne-cjf"));
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     return CjfTool::run(app.arguments());
 }

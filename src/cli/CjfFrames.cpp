@@ -1,0 +1,138 @@
+// orvanne-cjf frames: every slide of a show composed as the show window composes it, written as
+// PNG files. Runs the real pipeline (open, decode, place, compose) without a display.
+
+#include "CjfCommands.h"
+
+#include "ColorRef.h"
+#include "ConsoleMessages.h"
+#include "DiskSpace.h"
+#include "ILSpecAd.h"
+#include "ImageLoadError.h"
+#include "PathNames.h"
+#include "PlaceImage.h"
+#include "ProgressReport.h"
+#include "ShowFiles.h"
+#include "TPMultiImage.h"
+#include "WorkFolder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+// The decoders' own boxes have no one to click them here; only the outcome is reported.
+class SilentMessages : public UserMessages {
+public:
+    MessageAnswer ask(MessageKind, MessageButtons, const QString&) override { return MessageAnswer::Ok; }
+};
+
+} // namespace
+
+namespace CjfCommands {
+
+int frames(const QStringList& args) {
+    if (wantsHelp(args)) {
+        std::fputs("usage: orvanne-cjf frames SHOW.cjf OUTDIR [--size WxH]\n"
+                   "Writes each slide as the show composes it for a display of the given size\n"
+                   "(1920x1080 when not given) with the show's fit setting and background colour, as\n"
+                   "OUTDIR/slide-001.png, slide-002.png, ... With fit off the size stands for the\n"
+                   "screen, and a larger picture gives a larger frame, as it would scroll on screen.\n"
+                   "A slide that cannot be composed writes no file and prints \"Cannot read: \" and\n"
+                   "its name on stderr.\n",
+                   stdout);
+        return 0;
+    }
+    QStringList positional;
+    QSize size(1920, 1080);
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--size")) {
+            if (i + 1 >= args.size())
+                return usageError(QStringLiteral("frames: --size needs WIDTHxHEIGHT"));
+            const QRegularExpressionMatch m =
+                QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(args[++i]);
+            if (!m.hasMatch() || m.captured(1).toInt() < 16 || m.captured(2).toInt() < 16 ||
+                m.captured(1).toInt() > 16384 || m.captured(2).toInt() > 16384)
+                return usageError(
+                    QStringLiteral("frames: --size takes WIDTHxHEIGHT from 16x16 to 16384x16384, not ") +
+                    args[i]);
+            size = QSize(m.captured(1).toInt(), m.captured(2).toInt());
+        } else if (args[i].startsWith(QLatin1String("--"))) {
+            return usageError(QStringLiteral("frames: unknown option ") + args[i]);
+        } else {
+            positional << args[i];
+        }
+    }
+    if (positional.size() != 2)
+        return usageError(QStringLiteral("frames: orvanne-cjf frames SHOW.cjf OUTDIR [--size WxH]"));
+    const QString path = QFileInfo(positional[0]).absoluteFilePath();
+    const QString outDir = QFileInfo(positional[1]).absoluteFilePath();
+    if (QFileInfo::exists(path) && !(QFileInfo(path).isFile() && QFileInfo(path).isReadable()))
+        return usageError(QStringLiteral("cannot read ") + path);
+    if (!QDir().mkpath(outDir))
+        return usageError(QStringLiteral("cannot make the folder ") + outDir);
+
+    QTemporaryDir parent;
+    const QString work = parent.isValid() ? WorkFolder::createNumbered(parent.path()) : QString();
+    if (work.isEmpty())
+        return usageError(QStringLiteral("cannot make a working folder"));
+    ConsoleMessages messages;
+    NoProgress progress;
+    SystemDiskSpace disk;
+    ShowDocument doc;
+    CombinedContents contents;
+    if (ShowFiles::open(path, doc, work, ShowFileServices{messages, progress, disk}, &contents) !=
+        ShowFiles::OpenResult::Opened) {
+        if (messages.shown().isEmpty())
+            std::fprintf(stderr, "Unable to open %s: the show's list files are missing.\n", qPrintable(path));
+        return 1;
+    }
+
+    const bool fit = contents.header.fitToWindow;
+    const QColor background =
+        ColorRef::backgroundFromSettingsLine(doc.CfgSet.value(0), QApplication::palette());
+
+    // The show window's arrangement: a scroll box whose client area is the display size, the
+    // display control inside it, a loader that is never shown, and the transition host.
+    SilentMessages quiet;
+    QScrollArea scroll;
+    scroll.setFrameShape(QFrame::NoFrame);
+    scroll.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll.setAttribute(Qt::WA_DontShowOnScreen);
+    scroll.resize(size);
+    auto* display = new TPMultiImage(quiet);
+    scroll.setWidget(display);
+    scroll.show();
+    TPMultiImage loader(quiet);
+    TEdge edge(quiet);
+    edge.sMultiImage = display;
+
+    int failures = 0;
+    for (int i = 0; i < doc.slideCount(); ++i) {
+        const QString image = doc.DisplayList[i];
+        bool ok = false;
+        try {
+            loader.setDecodeSize(fit ? size : QSize());
+            loader.setImageName(image);
+            ok = PlaceImage(loader, *display, edge, fit, 0, background, size);
+        } catch (const ImageLoadError&) {
+            ok = false;
+        }
+        const QString out = QStringLiteral("%1/slide-%2.png").arg(outDir).arg(i + 1, 3, 10, QLatin1Char('0'));
+        if (ok)
+            ok = display->picture().raster().save(out, "PNG");
+        if (!ok) {
+            ++failures;
+            std::fprintf(stderr, "Cannot read: %s\n", qPrintable(ExtractFileName(image)));
+        }
+    }
+    return failures ? 1 : 0;
+}
+
+} // namespace CjfCommands

@@ -1,0 +1,102 @@
+#include "PlaceImage.h"
+
+#include "TPMultiImage.h"
+
+#include <QPainter>
+#include <QScreen>
+#include <QScrollArea>
+
+#include <cmath>
+
+std::optional<Placement> placeGeometry(QSize picture, QSize visible, QSize screen, bool fit) {
+    if (picture.width() <= 0 || picture.height() <= 0)
+        return std::nullopt;
+    Placement p;
+    if (fit) {
+        p.display = visible;
+    } else {
+        p.display =
+            QSize(std::max(screen.width(), picture.width()), std::max(screen.height(), picture.height()));
+    }
+    if (p.display.isEmpty())
+        return std::nullopt;
+    // The ratios are single precision, as the show has always held them; the products below are
+    // taken at full precision, so 601 x (600/601) stays just under 600 and truncates to 599.
+    const float ratioH = static_cast<float>(p.display.height()) / static_cast<float>(picture.height());
+    const float ratioW = static_cast<float>(p.display.width()) / static_cast<float>(picture.width());
+    float scale = ratioH >= ratioW ? ratioW : ratioH;
+    if (scale >= 1.0f || !fit)
+        scale = 1.0f;
+    p.scale = scale;
+    p.scaledWidth = static_cast<int>(static_cast<double>(picture.width()) * static_cast<double>(scale));
+    p.scaledHeight = static_cast<int>(static_cast<double>(picture.height()) * static_cast<double>(scale));
+    // Centred in the visible area, the odd pixel going to the top or left margin.
+    p.top = p.scaledHeight < visible.height()
+                ? static_cast<int>((visible.height() - p.scaledHeight) / 2.0 + 0.5)
+                : 0;
+    p.left =
+        p.scaledWidth < visible.width() ? static_cast<int>((visible.width() - p.scaledWidth) / 2.0 + 0.5) : 0;
+    return p;
+}
+
+TFXMethod methodForCycle(int cycle) {
+    switch (cycle) {
+    case 1:
+        return FXHorizontal;
+    case 2:
+        return FXRectangles;
+    case 3:
+        return FXVertical;
+    default:
+        return FXNone;
+    }
+}
+
+QImage composeFrame(const Picture& picture, const Placement& placement, const QColor& background) {
+    QImage frame(placement.display, QImage::Format_RGB32);
+    frame.fill(background);
+    QPainter painter(&frame);
+    picture.draw(painter,
+                 QRectF(placement.left, placement.top, placement.scaledWidth, placement.scaledHeight));
+    return frame;
+}
+
+bool PlaceImage(TPMultiImage& loader, TPMultiImage& display, TEdge& host, bool fit, int cycle,
+                const QColor& background, QSize screen) {
+    try {
+        host.FXMethod = methodForCycle(cycle);
+        auto* scroll = display.parentWidget()
+                           ? qobject_cast<QScrollArea*>(display.parentWidget()->parentWidget())
+                           : nullptr;
+        const QSize visible = scroll ? scroll->viewport()->size() : display.size();
+        if (screen.isEmpty()) {
+            const QScreen* s = display.screen();
+            screen = s ? s->size() : visible;
+        }
+        const std::optional<Placement> placement =
+            placeGeometry(loader.picture().size(), visible, screen, fit);
+        if (!placement)
+            return false;
+
+        // Dock the display to the visible area, or size it for scrolling.
+        if (scroll) {
+            scroll->setWidgetResizable(fit);
+            if (!fit)
+                display.move(0, 0);
+            display.resize(placement->display);
+        } else if (display.size() != placement->display) {
+            display.resize(placement->display);
+        }
+
+        QImage frame = composeFrame(loader.picture(), *placement, background);
+        if (host.FXMethod != FXNone) {
+            host.frame() = frame;
+            RunTransition(host);
+        } else {
+            display.setBitmap(frame);
+        }
+        return true;
+    } catch (...) {
+        return false;
+    }
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+// Composes one slide's picture onto a frame of the display control's size, filled with the show's
+// background, shrunk to fit when asked and centred in the visible area, and hands it to the display
+// either at once or through a transition.
+
+#include "ILSpecAd.h"
+
+#include <QColor>
+#include <QSize>
+#include <optional>
+
+class TPMultiImage;
+
+// The figures of one placement.
+struct Placement {
+    QSize display; // the display control's (and so the frame's) size
+    float scale = 1.0f;
+    int scaledWidth = 0;
+    int scaledHeight = 0;
+    int left = 0;
+    int top = 0;
+};
+
+// picture: natural size; visible: the scroll box's client area; screen: the screen's size.
+// With fit the display fills the visible area; without, it is at least the screen and never
+// smaller than the picture. Pictures are only ever shrunk. Empty pictures give nothing.
+std::optional<Placement> placeGeometry(QSize picture, QSize visible, QSize screen, bool fit);
+
+// The transition the show uses at each step of its rotation.
+TFXMethod methodForCycle(int cycle);
+
+// Composes the frame for picture as placed; Format_RGB32.
+QImage composeFrame(const Picture& picture, const Placement& placement, const QColor& background);
+
+// The show's PlaceImage: loader holds the decoded slide; display lies in a scroll box (the
+// visible area) or stands alone (its own size is then the visible area). screen is the size of the
+// screen the show is on (an empty size: the display's screen). False when the slide could not be
+// composed or handed over; the display then keeps its previous picture.
+bool PlaceImage(TPMultiImage& loader, TPMultiImage& display, TEdge& host, bool fit, int cycle,
+                const QColor& background, QSize screen = QSize());
