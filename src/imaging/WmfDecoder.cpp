@@ -166,7 +166,31 @@ bool variableRecordFits(quint16 function, const uchar* par, quint32 words) {
     }
 }
 
-bool sanitize(QByteArray& data, QString* error) {
+// What the record walk learnt about the picture's frame, in logical units: the placeable
+// header's bounding box, or else the last window the records set up.
+struct Frame {
+    bool known = false;
+    qint16 left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// Two SetPixel records at the frame's corners, played last. The player maps them like everything
+// else, so their device positions tell where the frame lies in the drawing's coordinates; the
+// recorder takes them out again afterwards.
+QByteArray frameProbes(const Frame& frame) {
+    QByteArray probes;
+    auto pixel = [&](qint16 x, qint16 y) {
+        const quint16 words[] = {7, 0, 0x041F, 0, 0, quint16(y), quint16(x)};
+        for (quint16 w : words) {
+            probes.append(char(w & 0xFF));
+            probes.append(char(w >> 8));
+        }
+    };
+    pixel(frame.left, frame.top);
+    pixel(frame.right, frame.bottom);
+    return probes;
+}
+
+bool sanitize(QByteArray& data, Frame* frame, QString* error) {
     const qsizetype n = data.size();
     auto* bytes = reinterpret_cast<uchar*>(data.data());
     qsizetype offset = 0;
@@ -176,7 +200,14 @@ bool sanitize(QByteArray& data, QString* error) {
             return false;
         }
         offset = PlaceableSize;
+        frame->left = s16(bytes + 6);
+        frame->top = s16(bytes + 8);
+        frame->right = s16(bytes + 10);
+        frame->bottom = s16(bytes + 12);
+        frame->known = frame->left != frame->right && frame->top != frame->bottom;
     }
+    const bool placeable = offset != 0;
+    qint16 windowX = 0, windowY = 0, windowW = 0, windowH = 0;
     if (n - offset < HeaderSize) {
         *error = QStringLiteral("The metafile header is incomplete");
         return false;
@@ -208,6 +239,13 @@ bool sanitize(QByteArray& data, QString* error) {
             return false;
         }
         largest = std::max(largest, words);
+        if (function == 0x020B) { // window origin: y, x
+            windowY = s16(bytes + pos + 6);
+            windowX = s16(bytes + pos + 8);
+        } else if (function == 0x020C) { // window extent: y, x
+            windowH = s16(bytes + pos + 6);
+            windowW = s16(bytes + pos + 8);
+        }
         if (isObjectCreation(function))
             ++objects;
         pos += qsizetype(words) * 2;
@@ -216,19 +254,25 @@ bool sanitize(QByteArray& data, QString* error) {
             break;
         }
     }
-    if (!ended) {
-        // Some writers stop without the closing record; the player needs it.
-        const char closing[6] = {3, 0, 0, 0, 0, 0};
-        data.truncate(pos);
-        data.append(closing, 6);
-        bytes = reinterpret_cast<uchar*>(data.data());
-        header = bytes + offset;
-        pos += 6;
-    } else {
-        data.truncate(pos);
-        bytes = reinterpret_cast<uchar*>(data.data());
-        header = bytes + offset;
+    if (!placeable && windowW != 0 && windowH != 0) {
+        frame->known = true;
+        frame->left = windowX;
+        frame->top = windowY;
+        frame->right = qint16(qBound(-32768, int(windowX) + windowW, 32767));
+        frame->bottom = qint16(qBound(-32768, int(windowY) + windowH, 32767));
     }
+    // Drop the closing record (some writers leave it out anyway), add the frame probes, close.
+    if (ended)
+        pos -= 6;
+    data.truncate(pos);
+    if (frame->known)
+        data.append(frameProbes(*frame));
+    const char closing[6] = {3, 0, 0, 0, 0, 0};
+    data.append(closing, 6);
+    pos = data.size();
+    bytes = reinterpret_cast<uchar*>(data.data());
+    header = bytes + offset;
+    largest = std::max<quint32>(largest, 7);
     const quint16 claimedObjects = u16(header + 10);
     const quint16 objectCount = quint16(std::min<quint32>(65535, std::max<quint32>(claimedObjects, objects)));
     qToLittleEndian<quint32>(quint32((pos - offset) / 2), header + 6);
@@ -242,6 +286,7 @@ bool sanitize(QByteArray& data, QString* error) {
 
 struct Recorder {
     std::vector<WmfDrawing::Step> steps;
+    std::vector<QPointF> pixels;                  // where each SetPixel landed, the frame probes last
     std::vector<std::unique_ptr<QImage>> bitmaps; // owned here; libwmf only holds pointers
     qint64 bitmapPixels = 0;
     std::shared_ptr<const QPainterPath> clip;
@@ -441,14 +486,15 @@ void drawEllipse(wmfAPI* api, wmfDrawArc_t* d) {
 
 enum class ArcKind { Arc, Pie, Chord };
 
-// Start and end arrive relative to the ellipse centre. Metafile arcs run counter-clockwise on the
-// page, as Qt's positive angles do on screen (y grows downwards in both).
+// The radial points arrive relative to the ellipse centre. The player hands the record's first
+// radial point over as "end" and its second as "start"; the arc runs from the first to the second,
+// counter-clockwise on the page, as Qt's positive angles do on screen (y grows downwards in both).
 void drawArcKind(wmfAPI* api, wmfDrawArc_t* d, ArcKind kind) {
     const Style s = styleOf(api, d->dc, kind != ArcKind::Arc);
     const QRectF r = rect(d->TL, d->BR);
     const double rx = std::max(r.width() / 2, 1e-9), ry = std::max(r.height() / 2, 1e-9);
-    const double a0 = std::atan2(-d->start.y / ry, d->start.x / rx) * 180.0 / M_PI;
-    const double a1 = std::atan2(-d->end.y / ry, d->end.x / rx) * 180.0 / M_PI;
+    const double a0 = std::atan2(-d->end.y / ry, d->end.x / rx) * 180.0 / M_PI;
+    const double a1 = std::atan2(-d->start.y / ry, d->start.x / rx) * 180.0 / M_PI;
     double span = a1 - a0;
     while (span <= 0)
         span += 360.0;
@@ -478,6 +524,7 @@ void drawPixel(wmfAPI* api, wmfDrawPixel_t* d) {
     const QRectF r(point(d->pt), QSizeF(std::abs(d->pixel_width), std::abs(d->pixel_height)));
     const QColor c = colour(d->color);
     const auto clip = recorder(api)->clip;
+    recorder(api)->pixels.push_back(point(d->pt));
     add(api, [r, c, clip](QPainter& p, double) {
         if (clip)
             p.setClipPath(*clip, Qt::IntersectClip);
@@ -740,7 +787,8 @@ bool looksLikeMetafile(const QByteArray& head) {
 Result decode(const QByteArray& original) {
     Result result;
     QByteArray data = original;
-    if (!sanitize(data, &result.error))
+    Frame frame;
+    if (!sanitize(data, &frame, &result.error))
         return result;
 
     std::lock_guard<std::mutex> lock(playerMutex);
@@ -772,7 +820,13 @@ Result decode(const QByteArray& original) {
         result.error = describe(err);
         return result;
     }
-    const QRectF bounds = QRectF(QPointF(box.TL.x, box.TL.y), QPointF(box.BR.x, box.BR.y)).normalized();
+    QRectF bounds = QRectF(QPointF(box.TL.x, box.TL.y), QPointF(box.BR.x, box.BR.y)).normalized();
+    if (frame.known && rec.pixels.size() >= 2 && rec.steps.size() >= 2) {
+        const QRectF framed = QRectF(rec.pixels[rec.pixels.size() - 2], rec.pixels.back()).normalized();
+        rec.steps.resize(rec.steps.size() - 2);
+        if (framed.width() > 0 && framed.height() > 0)
+            bounds = framed;
+    }
     if (!(bounds.width() > 0) || !(bounds.height() > 0) || !std::isfinite(bounds.width()) ||
         !std::isfinite(bounds.height())) {
         result.error = QStringLiteral("The metafile draws nothing");

@@ -1,0 +1,285 @@
+// Metafiles written record by record, decoded, rendered, and checked pixel by pixel.
+
+#include "ImageDecoder.h"
+#include "TempFolder.h"
+#include "WmfWriter.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr QRgb White = 0xFFFFFFFF;
+constexpr QRgb Red = 0xFFFF0000;
+constexpr QRgb Blue = 0xFF0000FF;
+constexpr QRgb Green = 0xFF00FF00;
+
+// A 100 x 100 unit drawing, 1 unit = 1 pixel at 96 units per inch.
+WmfWriter canvas() {
+    WmfWriter w;
+    w.placeable(0, 0, 100, 100, 96);
+    w.setWindowOrg(0, 0);
+    w.setWindowExt(100, 100);
+    return w;
+}
+
+DecodeResult decodeBytes(const TempFolder& dir, const QByteArray& bytes, const QString& name = "t.wmf") {
+    return decodeImageFile(dir.write(name, bytes));
+}
+
+QImage render(const WmfWriter& w, QSize size = QSize(100, 100)) {
+    TempFolder dir;
+    const DecodeResult r = decodeBytes(dir, w.bytes());
+    EXPECT_FALSE(r.failed()) << r.errorText.toStdString();
+    EXPECT_TRUE(r.picture.isVector());
+    return r.picture.toImage(size).convertToFormat(QImage::Format_RGB32);
+}
+
+int countColour(const QImage& image, QRgb colour, const QRect& area) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += image.pixel(x, y) == colour;
+    return n;
+}
+
+} // namespace
+
+TEST(Metafile, NaturalSizeComesFromThePlaceableFrameAtNinetySixDpi) {
+    TempFolder dir;
+    WmfWriter w;
+    w.placeable(0, 0, 2880, 1440, 1440); // 2 x 1 inches
+    w.setWindowExt(2880, 1440);
+    w.rectangle(0, 0, 2880, 1440);
+    const DecodeResult r = decodeBytes(dir, w.bytes());
+    ASSERT_FALSE(r.failed()) << r.errorText.toStdString();
+    EXPECT_EQ(r.picture.width(), 192);
+    EXPECT_EQ(r.picture.height(), 96);
+    EXPECT_TRUE(r.picture.raster().isNull());
+}
+
+TEST(Metafile, FilledShapesLandWhereTheRecordsPutThem) {
+    WmfWriter w = canvas();
+    w.createPen(5 /* null */, 0, 0);
+    w.selectObject(0);
+    w.createBrush(0, Red);
+    w.selectObject(1);
+    w.rectangle(0, 0, 50, 50);
+    w.createBrush(0, Blue);
+    w.selectObject(2);
+    w.ellipse(50, 50, 100, 100);
+    w.createBrush(0, Green);
+    w.selectObject(3);
+    w.polygon({QPoint(60, 0), QPoint(100, 0), QPoint(100, 40)});
+    w.createBrush(0, Red);
+    w.selectObject(4);
+    w.roundRect(0, 60, 40, 100, 20, 20);
+
+    const QImage img = render(w);
+    EXPECT_EQ(img.pixel(25, 25), Red);
+    EXPECT_EQ(img.pixel(75, 75), Blue);
+    EXPECT_EQ(img.pixel(52, 52), White) << "an ellipse leaves its bounding box's corners alone";
+    EXPECT_EQ(img.pixel(95, 5), Green);
+    EXPECT_EQ(img.pixel(65, 35), White) << "the other side of the triangle's diagonal";
+    EXPECT_EQ(img.pixel(20, 80), Red);
+    EXPECT_EQ(img.pixel(1, 61), White) << "a round rectangle's corner is cut off";
+    EXPECT_EQ(img.pixel(45, 75), White) << "nothing was drawn outside the shapes";
+}
+
+TEST(Metafile, RenderingFollowsTheTargetSizeAndWindowOrigin) {
+    WmfWriter w;
+    w.placeable(1000, 2000, 1100, 2100, 96);
+    w.setWindowOrg(1000, 2000);
+    w.setWindowExt(100, 100);
+    w.createBrush(0, Red);
+    w.selectObject(0);
+    w.rectangle(1000, 2000, 1050, 2100); // the left half
+    w.createBrush(0, Blue);
+    w.selectObject(1);
+    w.rectangle(1050, 2000, 1100, 2100); // the right half
+
+    const QImage img = render(w, QSize(300, 60));
+    EXPECT_EQ(img.pixel(20, 30), Red);
+    EXPECT_EQ(img.pixel(280, 30), Blue);
+    EXPECT_EQ(img.pixel(140, 30), Red);
+    EXPECT_EQ(img.pixel(160, 30), Blue);
+}
+
+TEST(Metafile, PolyPolygonLeavesItsHoleOpenUnderAlternateFill) {
+    WmfWriter w = canvas();
+    w.createPen(5, 0, 0);
+    w.selectObject(0);
+    w.createBrush(0, Blue);
+    w.selectObject(1);
+    w.setPolyFillMode(1);
+    w.polyPolygon({{QPoint(0, 0), QPoint(100, 0), QPoint(100, 100), QPoint(0, 100)},
+                   {QPoint(30, 30), QPoint(70, 30), QPoint(70, 70), QPoint(30, 70)}});
+    const QImage img = render(w);
+    EXPECT_EQ(img.pixel(10, 10), Blue);
+    EXPECT_EQ(img.pixel(50, 50), White);
+    EXPECT_EQ(img.pixel(90, 50), Blue);
+}
+
+TEST(Metafile, PensAndBrushesKeepTheirStyles) {
+    WmfWriter w = canvas();
+    w.createPen(1 /* dash */, 1, Red);
+    w.selectObject(0);
+    w.moveTo(0, 10);
+    w.lineTo(100, 10);
+    w.createPen(0, 6, Blue);
+    w.selectObject(1);
+    w.polyline({QPoint(0, 30), QPoint(100, 30)});
+    w.createPen(5, 0, 0);
+    w.selectObject(2);
+    w.createBrush(2 /* hatched */, Green, 4 /* cross */);
+    w.selectObject(3);
+    w.setBkMode(1); // transparent: the hatch's gaps show what is below
+    w.rectangle(0, 50, 100, 100);
+
+    const QImage img = render(w);
+    const QRect dashRow(0, 9, 100, 3);
+    const int inked = 300 - countColour(img, White, dashRow);
+    EXPECT_GT(inked, 30) << "the dashed line is drawn";
+    EXPECT_GT(countColour(img, White, QRect(0, 10, 100, 1)), 10) << "and has gaps";
+    EXPECT_EQ(img.pixel(50, 30), Blue);
+    EXPECT_EQ(img.pixel(50, 28), Blue) << "a six-unit pen is wider than a hairline";
+    const QRect hatched(10, 60, 80, 30);
+    EXPECT_GT(countColour(img, White, hatched), 100);
+    EXPECT_GT(countColour(img, Green, hatched), 100);
+}
+
+TEST(Metafile, PieChordAndArcCoverTheRightQuadrants) {
+    WmfWriter w = canvas();
+    w.createPen(5, 0, 0);
+    w.selectObject(0);
+    w.createBrush(0, Red);
+    w.selectObject(1);
+    // A pie from 3 o'clock counter-clockwise to 12 o'clock: the upper right quarter.
+    w.arcLike(0x081A, 0, 0, 100, 100, 100, 50, 50, 0);
+    const QImage img = render(w);
+    EXPECT_EQ(img.pixel(70, 30), Red);
+    EXPECT_EQ(img.pixel(30, 30), White);
+    EXPECT_EQ(img.pixel(30, 70), White);
+    EXPECT_EQ(img.pixel(70, 70), White);
+
+    WmfWriter c = canvas();
+    c.createPen(5, 0, 0);
+    c.selectObject(0);
+    c.createBrush(0, Blue);
+    c.selectObject(1);
+    c.arcLike(0x0830, 0, 0, 100, 100, 100, 50, 50, 0); // the chord of the same quarter
+    const QImage chord = render(c);
+    EXPECT_EQ(chord.pixel(78, 18), Blue);
+    EXPECT_EQ(chord.pixel(60, 40), White) << "a chord stops at the straight line";
+}
+
+TEST(Metafile, TextIsDrawnInTheTextColour) {
+    WmfWriter w = canvas();
+    w.createFont(-40, "DejaVu Sans", 700);
+    w.selectObject(0);
+    w.setTextColor(Blue);
+    w.setBkMode(1);
+    w.record(0x012E, {24}); // baseline alignment
+    w.textOut(5, 60, "HH");
+    const QImage img = render(w);
+    int blueish = 0;
+    for (int y = 20; y < 62; ++y)
+        for (int x = 0; x < 100; ++x)
+            blueish += qBlue(img.pixel(x, y)) > 200 && qRed(img.pixel(x, y)) < 60;
+    EXPECT_GT(blueish, 100);
+    EXPECT_EQ(countColour(img, White, QRect(0, 70, 100, 30)), 3000) << "nothing below the baseline";
+}
+
+TEST(Metafile, EmbeddedBitmapsAreStretchedIntoTheirRectangle) {
+    QImage bitmap(2, 2, QImage::Format_RGB32);
+    bitmap.setPixel(0, 0, Red);
+    bitmap.setPixel(1, 0, Green);
+    bitmap.setPixel(0, 1, Blue);
+    bitmap.setPixel(1, 1, White);
+    WmfWriter w = canvas();
+    w.stretchDib(bitmap, 0, 0, 100, 100);
+    const QImage img = render(w);
+    EXPECT_EQ(img.pixel(10, 10), Red);
+    EXPECT_EQ(img.pixel(90, 10), Green);
+    EXPECT_EQ(img.pixel(10, 90), Blue);
+
+    WmfWriter d = canvas();
+    d.dibStretchBlt(bitmap, 50, 50, 50, 50);
+    const QImage half = render(d);
+    EXPECT_EQ(half.pixel(55, 55), Red);
+    EXPECT_EQ(half.pixel(25, 25), White);
+}
+
+TEST(Metafile, HeaderCountsThatUnderstateTheTruthAreCorrected) {
+    WmfWriter w = canvas();
+    w.createBrush(0, Red);
+    w.selectObject(0);
+    w.rectangle(0, 0, 100, 100);
+    w.objectsOverride_ = 0;
+    w.maxRecordOverride_ = 3;
+    TempFolder dir;
+    const DecodeResult r = decodeBytes(dir, w.bytes());
+    ASSERT_FALSE(r.failed()) << r.errorText.toStdString();
+    EXPECT_EQ(r.picture.toImage().pixel(50, 50), Red);
+}
+
+TEST(Metafile, RecordsThatLieAboutTheirSizeRaiseWithAReason) {
+    TempFolder dir;
+    struct Case {
+        const char* name;
+        std::function<void(WmfWriter&)> damage;
+    };
+    const Case cases[] = {
+        {"size past end",
+         [](WmfWriter& w) {
+             w.rawRecord(0x7FFFFFFF, 0x041B, {0, 0, 10, 10});
+         }},
+        {"size below minimum",
+         [](WmfWriter& w) {
+             w.rawRecord(1, 0x041B, {0, 0, 10, 10});
+         }},
+        {"polygon count past record",
+         [](WmfWriter& w) {
+             w.record(0x0324, {60000, 1, 2, 3, 4});
+         }},
+        {"polypolygon counts past record",
+         [](WmfWriter& w) {
+             w.record(0x0538, {2, 40000, 40000, 0, 0});
+         }},
+        {"rectangle without corners", [](WmfWriter& w) { w.record(0x041B, {1}); }},
+        {"text longer than record",
+         [](WmfWriter& w) {
+             w.record(0x0521, {5000, 0x4141, 0, 0});
+         }},
+    };
+    for (const Case& c : cases) {
+        WmfWriter w = canvas();
+        c.damage(w);
+        const DecodeResult r = decodeBytes(dir, w.bytes(), QString::fromLatin1(c.name) + ".wmf");
+        EXPECT_TRUE(r.raises) << c.name;
+        EXPECT_FALSE(r.errorText.isEmpty()) << c.name;
+        EXPECT_TRUE(r.failedMessage.isEmpty()) << c.name;
+        EXPECT_TRUE(r.picture.isEmpty()) << c.name;
+    }
+    // A bitmap record claiming a gigantic bitmap draws nothing rather than allocating it.
+    WmfWriter w = canvas();
+    QList<quint16> p = {0x0020, 0x00CC, 0, 1, 1, 0, 0, 100, 100, 0, 0};
+    p << 40 << 0 << 0xFFFF << 0x7FFF << 0xFFFF << 0x7FFF << 1 << 24 << 0 << 0 << 0 << 0 << 0 << 0 << 0 << 0
+      << 0 << 0 << 0 << 0;
+    w.record(0x0F43, p);
+    w.rectangle(0, 0, 10, 10);
+    const DecodeResult big = decodeBytes(dir, w.bytes(), "big.wmf");
+    EXPECT_FALSE(big.raises) << big.errorText.toStdString();
+    EXPECT_FALSE(big.picture.isEmpty());
+}
+
+TEST(Metafile, WithoutTheClosingRecordTheDrawingStillShows) {
+    WmfWriter w = canvas();
+    w.createBrush(0, Red);
+    w.selectObject(0);
+    w.rectangle(0, 0, 100, 100);
+    TempFolder dir;
+    const DecodeResult r = decodeBytes(dir, w.bytes(false));
+    ASSERT_FALSE(r.failed()) << r.errorText.toStdString();
+    EXPECT_EQ(r.picture.toImage().pixel(50, 50), Red);
+}
