@@ -24,10 +24,12 @@ inline void copyRect(QImage& surface, const QImage& bitmap, const QRect& r) {
         copySpan(surface, bitmap, y, clipped.left(), clipped.right() + 1);
 }
 
-// Reveals units 0..count-1 in the order given by order(i); reveal(unit) copies one unit's pixels
-// and returns the rectangle it touched. Paced by the canvas clock over the effect's duration.
+// Reveals units 0..count-1 in the order given by order(i), paced by the canvas clock over the
+// effect's duration. reveal(from, to) copies the pixels of the units at positions from..to-1 of
+// that order and returns the rectangle it touched; it sees a whole frame's units at once, so
+// effects whose units cross every row can copy row by row.
 void runUnits(TransitionCanvas& dc, const QImage& bitmap, int count, int delay,
-              const std::function<int(int)>& order, const std::function<QRect(int)>& reveal) {
+              const std::function<QRect(int, int)>& reveal) {
     QImage& surface = dc.surface();
     if (surface.size() != bitmap.size() || surface.format() != QImage::Format_RGB32)
         surface = QImage(bitmap.size(), QImage::Format_RGB32);
@@ -38,17 +40,28 @@ void runUnits(TransitionCanvas& dc, const QImage& bitmap, int count, int delay,
         int target =
             elapsed >= duration ? count : static_cast<int>((static_cast<double>(elapsed) * count) / duration);
         target = std::clamp(target, done, count);
-        QRect dirty;
-        for (; done < target; ++done)
-            dirty |= reveal(order(done)) & bitmap.rect();
-        if (!dirty.isEmpty())
-            dc.flush(dirty);
+        if (target > done) {
+            const QRect dirty = reveal(done, target) & bitmap.rect();
+            done = target;
+            if (!dirty.isEmpty())
+                dc.flush(dirty);
+        }
         if (done < count)
             dc.nextFrame();
     }
     // Whatever the units covered, the whole bitmap is on the canvas when the routine returns.
     surface = bitmap.convertToFormat(QImage::Format_RGB32);
     dc.flush(surface.rect());
+}
+
+// The per-unit form: reveals each unit of the range by itself.
+std::function<QRect(int, int)> eachUnit(std::function<int(int)> order, std::function<QRect(int)> unit) {
+    return [order = std::move(order), unit = std::move(unit)](int from, int to) {
+        QRect dirty;
+        for (int i = from; i < to; ++i)
+            dirty |= unit(order(i));
+        return dirty;
+    };
 }
 
 // Two interleaved passes: the even units first, then the odd ones.
@@ -68,22 +81,33 @@ void FXSkipHorizontal(TransitionCanvas& dc, const QImage& image, int colRowThick
     const int t = std::max(1, colRowThick);
     const int w = bitmap.width();
     const int count = (bitmap.height() + t - 1) / t;
-    runUnits(dc, bitmap, count, delay, skipOrder(count), [&](int band) {
-        const QRect r(0, band * t, w, t);
-        copyRect(dc.surface(), bitmap, r);
-        return r;
-    });
+    runUnits(dc, bitmap, count, delay, eachUnit(skipOrder(count), [&](int band) {
+                 const QRect r(0, band * t, w, t);
+                 copyRect(dc.surface(), bitmap, r);
+                 return r;
+             }));
 }
 
 void FXSkipVertical(TransitionCanvas& dc, const QImage& image, int colRowThick, int delay) {
     const QImage bitmap = asRgb32(image);
     const int t = std::max(1, colRowThick);
+    const int w = bitmap.width();
     const int h = bitmap.height();
-    const int count = (bitmap.width() + t - 1) / t;
-    runUnits(dc, bitmap, count, delay, skipOrder(count), [&](int band) {
-        const QRect r(band * t, 0, t, h);
-        copyRect(dc.surface(), bitmap, r);
-        return r;
+    const int count = (w + t - 1) / t;
+    const auto order = skipOrder(count);
+    // Row by row: every column band crosses every row, and walking the rows once per frame keeps
+    // the copy in cache order.
+    runUnits(dc, bitmap, count, delay, [&](int from, int to) {
+        int minX = w;
+        int maxX = -1;
+        for (int i = from; i < to; ++i) {
+            minX = std::min(minX, order(i) * t);
+            maxX = std::max(maxX, std::min(w, order(i) * t + t) - 1);
+        }
+        for (int y = 0; y < h; ++y)
+            for (int i = from; i < to; ++i)
+                copySpan(dc.surface(), bitmap, y, order(i) * t, order(i) * t + t);
+        return QRect(QPoint(minX, 0), QPoint(maxX, h - 1));
     });
 }
 
@@ -94,13 +118,22 @@ void FXSkipDiagonals(TransitionCanvas& dc, const QImage& image, int colRowThick,
     const int h = bitmap.height();
     // Band k holds the pixels whose x + y lies in [k*t, (k+1)*t).
     const int count = (w + h - 1 + t - 1) / t;
-    runUnits(dc, bitmap, count, delay, skipOrder(count), [&](int band) {
-        const int lo = band * t;
-        const int hi = lo + t;
+    const auto order = skipOrder(count);
+    runUnits(dc, bitmap, count, delay, [&](int from, int to) {
+        int lo = count * t;
+        int hi = 0;
+        for (int i = from; i < to; ++i) {
+            lo = std::min(lo, order(i) * t);
+            hi = std::max(hi, order(i) * t + t);
+        }
+        // The units of one frame lie within x + y in [lo, hi): only those rows and columns change.
         const int yFirst = std::max(0, lo - (w - 1));
         const int yLast = std::min(h - 1, hi - 1);
         for (int y = yFirst; y <= yLast; ++y)
-            copySpan(dc.surface(), bitmap, y, lo - y, hi - y);
+            for (int i = from; i < to; ++i)
+                copySpan(dc.surface(), bitmap, y, order(i) * t - y, order(i) * t + t - y);
+        if (yFirst > yLast)
+            return QRect();
         return QRect(QPoint(std::max(0, lo - yLast), yFirst),
                      QPoint(std::min(w - 1, hi - 1 - yFirst), yLast));
     });
@@ -123,13 +156,13 @@ void FXSkipDiagonalSquares(TransitionCanvas& dc, const QImage& image, int colRow
         return da < db;
     });
     const int count = static_cast<int>(cells.size());
-    runUnits(
-        dc, bitmap, count, delay, [&](int i) { return cells[static_cast<size_t>(i)]; },
-        [&](int cell) {
-            const QRect r((cell % cols) * side, (cell / cols) * side, side, side);
-            copyRect(dc.surface(), bitmap, r);
-            return r & bitmap.rect();
-        });
+    runUnits(dc, bitmap, count, delay,
+             eachUnit([&](int i) { return cells[static_cast<size_t>(i)]; },
+                      [&](int cell) {
+                          const QRect r((cell % cols) * side, (cell / cols) * side, side, side);
+                          copyRect(dc.surface(), bitmap, r);
+                          return r & bitmap.rect();
+                      }));
 }
 
 void FXSkipRectangles(TransitionCanvas& dc, const QImage& image, int delay) {
@@ -148,20 +181,22 @@ void FXSkipRectangles(TransitionCanvas& dc, const QImage& image, int delay) {
         return QRect(QPoint(static_cast<int>(cx) - hw, static_cast<int>(cy) - hh),
                      QPoint(static_cast<int>(cx) + hw, static_cast<int>(cy) + hh));
     };
-    runUnits(dc, bitmap, count, delay, skipOrder(count), [&](int ring) {
-        const QRect outer = ringRect(ring + 1) & bitmap.rect();
-        const QRect inner = ring == 0 ? QRect() : (ringRect(ring) & bitmap.rect());
-        if (inner.isEmpty()) {
-            copyRect(dc.surface(), bitmap, outer);
-            return outer;
-        }
-        copyRect(dc.surface(), bitmap,
-                 QRect(outer.left(), outer.top(), outer.width(), inner.top() - outer.top()));
-        copyRect(dc.surface(), bitmap, QRect(QPoint(outer.left(), inner.bottom() + 1), outer.bottomRight()));
-        copyRect(dc.surface(), bitmap,
-                 QRect(QPoint(outer.left(), inner.top()), QPoint(inner.left() - 1, inner.bottom())));
-        copyRect(dc.surface(), bitmap,
-                 QRect(QPoint(inner.right() + 1, inner.top()), QPoint(outer.right(), inner.bottom())));
-        return outer;
-    });
+    runUnits(dc, bitmap, count, delay, eachUnit(skipOrder(count), [&](int ring) {
+                 const QRect outer = ringRect(ring + 1) & bitmap.rect();
+                 const QRect inner = ring == 0 ? QRect() : (ringRect(ring) & bitmap.rect());
+                 if (inner.isEmpty()) {
+                     copyRect(dc.surface(), bitmap, outer);
+                     return outer;
+                 }
+                 copyRect(dc.surface(), bitmap,
+                          QRect(outer.left(), outer.top(), outer.width(), inner.top() - outer.top()));
+                 copyRect(dc.surface(), bitmap,
+                          QRect(QPoint(outer.left(), inner.bottom() + 1), outer.bottomRight()));
+                 copyRect(dc.surface(), bitmap,
+                          QRect(QPoint(outer.left(), inner.top()), QPoint(inner.left() - 1, inner.bottom())));
+                 copyRect(
+                     dc.surface(), bitmap,
+                     QRect(QPoint(inner.right() + 1, inner.top()), QPoint(outer.right(), inner.bottom())));
+                 return outer;
+             }));
 }
