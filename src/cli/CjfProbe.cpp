@@ -3,10 +3,20 @@
 #include "CjfCommands.h"
 #include "audio/SoundFile.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 
 #include <cstdio>
+
+namespace {
+
+// A JSON string literal for text, escaped as JSON requires.
+QByteArray quoted(const QString& text) {
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+} // namespace
 
 namespace CjfCommands {
 
@@ -27,15 +37,15 @@ int probe(const QStringList& args) {
     bool allOk = true;
     for (const QString& file : args) {
         const SoundInfo info = SoundFile::inspect(file);
-        QJsonObject line{{QStringLiteral("file"), file}};
+        // Written by hand so the keys keep the order a reader expects: file first.
+        QByteArray out = "{\"file\":" + quoted(file);
         if (info.ok()) {
-            line[QStringLiteral("type")] = info.type;
-            line[QStringLiteral("length_ms")] = double(info.lengthMs);
+            out += ",\"type\":" + quoted(info.type) + ",\"length_ms\":" + QByteArray::number(info.lengthMs);
         } else {
-            line[QStringLiteral("error")] = info.error;
+            out += ",\"error\":" + quoted(info.error);
             allOk = false;
         }
-        const QByteArray out = QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
+        out += "}\n";
         std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
     }
     std::fflush(stdout);

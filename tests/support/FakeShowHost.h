@@ -1,0 +1,76 @@
+#pragma once
+
+#include "NuAncillary.h"
+#include "ScriptedMessages.h"
+#include "ShowHost.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+// The editor as the show window sees it, with every option a plain field a test sets and reads.
+// The three setters behave like the user's click (the document becomes Modified); everything
+// the show asks of the editor is counted or recorded.
+class FakeShowHost : public ShowHost {
+public:
+    ShowDocument& document() override { return doc; }
+    UserMessages& messages() override { return shownMessages; }
+
+    int delayPosition() const override { return delay; }
+    bool musicEnabled() const override { return music; }
+    bool fitToWindow() const override { return fit; }
+    bool autoAdvance() const override { return advance; }
+    bool loop() const override { return looping; }
+    bool transitionEffects() const override { return effects; }
+    bool showCaptions() const override { return captions; }
+    bool statusBarVisible() const override { return statusBar; }
+    bool controlButtonsVisible() const override { return controlButtons; }
+
+    void setMusicEnabled(bool on) override {
+        music = on;
+        doc.Modified = true;
+        musicChanges.append(on);
+    }
+    void setAutoAdvance(bool on) override {
+        advance = on;
+        doc.Modified = true;
+    }
+    void setShowCaptions(bool on) override {
+        captions = on;
+        doc.Modified = true;
+    }
+
+    QString mainCaption() const override { return caption; }
+
+    void showEditor() override {
+        editorVisible = true;
+        ++editorShown;
+    }
+    void hideEditor() override {
+        editorVisible = false;
+        ++editorHidden;
+    }
+    void selectFirstSlide() override { ++firstSlideSelected; }
+    void showPreview(const QString& imagePath, int index) override { previews.append({imagePath, index}); }
+
+    ShowDocument doc;
+    ScriptedMessages shownMessages;
+
+    int delay = 10;
+    bool music = true;
+    bool fit = true;
+    bool advance = true;
+    bool looping = true;
+    bool effects = true;
+    bool captions = true;
+    bool statusBar = true;
+    bool controlButtons = true;
+    QString caption = QStringLiteral("Orvanne - Untitled");
+
+    bool editorVisible = true;
+    int editorShown = 0;
+    int editorHidden = 0;
+    int firstSlideSelected = 0;
+    QList<bool> musicChanges;
+    QList<QPair<QString, int>> previews;
+};
