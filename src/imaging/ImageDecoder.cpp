@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QtEndian>
 
 #include <mutex>
 
@@ -94,15 +95,47 @@ bool pickLargestIcon(QImageReader& reader) {
     return reader.jumpToImage(best) || best == 0;
 }
 
+// Qt's BMP reader shows whatever part of an uncompressed bitmap the file holds and calls the rest
+// black. A bitmap whose file ends before its pixels do is a damaged file, and is reported as one.
+bool bitmapIsComplete(QIODevice& device, QString* error) {
+    const QByteArray h = device.peek(54);
+    if (h.size() < 30 || !h.startsWith("BM"))
+        return true; // not a BMP file header: the reader decides
+    const auto* b = reinterpret_cast<const uchar*>(h.constData());
+    const quint32 offBits = qFromLittleEndian<quint32>(b + 10);
+    const quint32 infoSize = qFromLittleEndian<quint32>(b + 14);
+    if (infoSize < 40 || h.size() < 34)
+        return true;
+    const qint64 width = qFromLittleEndian<qint32>(b + 18);
+    const qint64 height = std::abs(qint64(qFromLittleEndian<qint32>(b + 22)));
+    const quint16 bits = qFromLittleEndian<quint16>(b + 28);
+    const quint32 compression = qFromLittleEndian<quint32>(b + 30);
+    if ((compression != 0 && compression != 3) || width <= 0 || bits == 0)
+        return true;
+    const qint64 rowBytes = ((width * bits + 31) / 32) * 4;
+    if (device.size() < qint64(offBits) + rowBytes * height) {
+        *error = QStringLiteral("The bitmap's pixel data ends before the end of the picture");
+        return false;
+    }
+    return true;
+}
+
 // Decodes a raster through Qt's readers (and our PCX plugin). On failure sets error.
 Picture decodeRaster(const QString& path, const QSize& decodeSize, Kind kind, QString* error) {
     setUpReaders();
     PcxImageHandler::clearLastError();
-    QImageReader reader(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = file.errorString();
+        return Picture();
+    }
+    QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
     if (kind == Kind::Icon)
         pickLargestIcon(reader);
+    if (!bitmapIsComplete(file, error))
+        return Picture();
 
     const QSize stored = reader.size();
     if (stored.isValid() && qint64(stored.width()) * stored.height() > MaxRasterPixels) {

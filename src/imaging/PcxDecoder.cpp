@@ -138,7 +138,7 @@ bool decode(const QByteArray& data, QImage* image, QString* error) {
     }
 
     QImage::Format format = QImage::Format_Indexed8;
-    if (hd.planes == 3)
+    if (hd.planes == 3 && hd.bitsPerPixel == 8)
         format = QImage::Format_RGB32;
     else if (hd.planes == 4 && hd.bitsPerPixel == 8)
         format = QImage::Format_ARGB32;

@@ -1,0 +1,281 @@
+// The decoder as the program uses it: dispatch by extension, failure texts, decode size, EXIF
+// orientation, hostile headers, and a seeded stream of damaged files of every format.
+
+#include "ImageDecoder.h"
+#include "PcxWriter.h"
+#include "TempFolder.h"
+#include "WmfWriter.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+namespace {
+
+QImage testImage(int w = 64, int h = 48) {
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb(x * 255 / w, y * 255 / h, (x < w / 2) ? 40 : 220));
+    return image;
+}
+
+QByteArray encode(const QImage& image, const char* format, int quality = -1,
+                  QImageIOHandler::Transformations transform = QImageIOHandler::TransformationNone) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(quality);
+    writer.setTransformation(transform);
+    EXPECT_TRUE(writer.write(image)) << format << writer.errorString().toStdString();
+    return bytes;
+}
+
+QByteArray sampleWmf() {
+    WmfWriter w;
+    w.placeable(0, 0, 200, 100, 96);
+    w.setWindowExt(200, 100);
+    w.createPen(0, 2, qRgb(0, 0, 0));
+    w.selectObject(0);
+    w.createBrush(2, qRgb(200, 0, 0), 3);
+    w.selectObject(1);
+    w.ellipse(10, 10, 190, 90);
+    w.createFont(-20, "DejaVu Sans");
+    w.selectObject(2);
+    w.textOut(20, 50, "Orvanne");
+    w.stretchDib(testImage(4, 4), 0, 0, 50, 50);
+    w.polyPolygon(
+        {{QPoint(0, 0), QPoint(60, 0), QPoint(30, 50)}, {QPoint(20, 10), QPoint(40, 10), QPoint(30, 30)}});
+    return w.bytes();
+}
+
+// Qt writes no GIF, so a small one is spelled out: 2 x 2 pixels, four colours.
+QByteArray sampleGif() {
+    return QByteArray::fromHex(
+        "47494638396102000200910000ff000000ff000000ffffffff21f90401000000002c000000000200"
+        "02000002028c0a003b");
+}
+
+QByteArray samplePcx() {
+    PcxPicture p;
+    p.width = 33;
+    p.height = 21;
+    p.bitsPerPixel = 8;
+    p.planes = 1;
+    for (int i = 0; i < p.width * p.height; ++i)
+        p.pixels.push_back(quint32((i / 5) % 256));
+    for (int i = 0; i < 256; ++i)
+        p.palette << qRgb(i, i / 2, 255 - i);
+    return writePcx(p);
+}
+
+quint32 crc32Of(const QByteArray& bytes) {
+    quint32 crc = 0xFFFFFFFFu;
+    for (char c : bytes) {
+        crc ^= uchar(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// A PNG whose header claims any size, with valid checksums so that the claim is believed.
+QByteArray pngClaiming(quint32 width, quint32 height) {
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    auto chunk = [&](const char* type, const QByteArray& data) {
+        QByteArray len(4, '\0');
+        qToBigEndian<quint32>(quint32(data.size()), len.data());
+        QByteArray body = QByteArray(type, 4) + data;
+        QByteArray crc(4, '\0');
+        qToBigEndian<quint32>(crc32Of(body), crc.data());
+        png += len + body + crc;
+    };
+    QByteArray ihdr(13, '\0');
+    qToBigEndian<quint32>(width, ihdr.data());
+    qToBigEndian<quint32>(height, ihdr.data() + 4);
+    ihdr[8] = 8; // bit depth
+    ihdr[9] = 6; // RGBA
+    chunk("IHDR", ihdr);
+    chunk("IDAT", QByteArray(64, '\0'));
+    chunk("IEND", QByteArray());
+    return png;
+}
+
+} // namespace
+
+TEST(Decoder, EachFormatDecodesToItsPixels) {
+    TempFolder dir;
+    const QImage source = testImage();
+    struct Format {
+        const char* file;
+        const char* writer;
+        bool lossless;
+    };
+    const Format formats[] = {{"a.bmp", "bmp", true},    {"a.png", "png", true},    {"a.tif", "tiff", true},
+                              {"a.TIFF", "tiff", true},  {"a.webp", "webp", false}, {"a.jpg", "jpeg", false},
+                              {"a.JPEG", "jpeg", false}, {"a.ico", "ico", true}};
+    for (const Format& f : formats) {
+        const QString path = dir.write(f.file, encode(source, f.writer, 95));
+        const DecodeResult r = decodeImageFile(path);
+        ASSERT_FALSE(r.failed()) << f.file << ": " << r.errorText.toStdString();
+        EXPECT_EQ(r.picture.size(), source.size()) << f.file;
+        EXPECT_FALSE(r.picture.isVector());
+        const QRgb got = r.picture.raster().pixel(10, 40), want = source.pixel(10, 40);
+        if (f.lossless)
+            EXPECT_EQ(got, want) << f.file;
+        else
+            EXPECT_NEAR(qGreen(got), qGreen(want), 24) << f.file;
+    }
+    const DecodeResult gif = decodeImageFile(dir.write("a.gif", sampleGif()));
+    ASSERT_FALSE(gif.failed()) << gif.errorText.toStdString();
+    EXPECT_EQ(gif.picture.size(), QSize(2, 2));
+    const DecodeResult pcx = decodeImageFile(dir.write("b.PCX", samplePcx()));
+    EXPECT_EQ(pcx.picture.size(), QSize(33, 21));
+    const DecodeResult wmf = decodeImageFile(dir.write("c.Wmf", sampleWmf()));
+    EXPECT_TRUE(wmf.picture.isVector());
+    EXPECT_EQ(wmf.picture.size(), QSize(200, 100));
+}
+
+TEST(Decoder, UnknownExtensionsAreRecognisedByContent) {
+    TempFolder dir;
+    const DecodeResult png = decodeImageFile(dir.write("photo.dat", encode(testImage(), "png")));
+    EXPECT_EQ(png.picture.size(), QSize(64, 48));
+    const DecodeResult wmf = decodeImageFile(dir.write("drawing", sampleWmf()));
+    EXPECT_TRUE(wmf.picture.isVector());
+    const DecodeResult pcx = decodeImageFile(dir.write("scan.img", samplePcx()));
+    EXPECT_EQ(pcx.picture.size(), QSize(33, 21));
+    const DecodeResult junk = decodeImageFile(dir.write("notes.txt", "hello"));
+    EXPECT_TRUE(junk.picture.isEmpty());
+    EXPECT_EQ(junk.failedMessage, "Reading txt file failed");
+}
+
+TEST(Decoder, DecodeSizeShrinksTheRasterButNotTheNaturalSize) {
+    TempFolder dir;
+    const QString path = dir.write("big.jpg", encode(testImage(800, 600), "jpeg", 90));
+    const DecodeResult small = decodeImageFile(path, QSize(200, 200));
+    EXPECT_EQ(small.picture.size(), QSize(800, 600));
+    EXPECT_LE(small.picture.raster().width(), 200);
+    EXPECT_LE(small.picture.raster().height(), 200);
+    EXPECT_GE(small.picture.raster().width(), 190);
+
+    const DecodeResult larger = decodeImageFile(path, QSize(4000, 4000));
+    EXPECT_EQ(larger.picture.raster().size(), QSize(800, 600)) << "never decoded above natural size";
+
+    const DecodeResult pcx = decodeImageFile(dir.write("p.pcx", samplePcx()), QSize(11, 7));
+    EXPECT_EQ(pcx.picture.size(), QSize(33, 21));
+    EXPECT_EQ(pcx.picture.raster().size(), QSize(11, 7));
+}
+
+TEST(Decoder, ExifOrientationGivesTheUprightSize) {
+    TempFolder dir;
+    const QImage source = testImage(80, 40);
+    const QString path =
+        dir.write("turned.jpg", encode(source, "jpeg", 95, QImageIOHandler::TransformationRotate90));
+    const DecodeResult r = decodeImageFile(path);
+    ASSERT_FALSE(r.failed());
+    EXPECT_EQ(r.picture.size(), QSize(40, 80));
+    const DecodeResult scaled = decodeImageFile(path, QSize(20, 40));
+    EXPECT_EQ(scaled.picture.size(), QSize(40, 80));
+    EXPECT_EQ(scaled.picture.raster().size(), QSize(20, 40));
+}
+
+TEST(Decoder, MissingFilesAreEmptyAndSilent) {
+    const DecodeResult r = decodeImageFile("/nonexistent/folder/slide.jpg");
+    EXPECT_TRUE(r.picture.isEmpty());
+    EXPECT_EQ(r.picture.width(), 0);
+    EXPECT_FALSE(r.failed());
+    EXPECT_FALSE(decodeImageFile(QString()).failed());
+}
+
+TEST(Decoder, BrokenFilesCarryTheDecoderReasonAndTheReadingNotice) {
+    TempFolder dir;
+    const QByteArray png = encode(testImage(), "png");
+    const QList<QPair<QString, QByteArray>> cases = {
+        {"zero.jpg", QByteArray()},
+        {"half.bmp", encode(testImage(), "bmp").left(80)},
+        {"garbage.png", QByteArray(500, 'x')},
+        {"half.tif", encode(testImage(), "tiff").left(40)},
+        {"huge.png", pngClaiming(60000, 60000)},
+        {"widest.png", pngClaiming(0x7FFFFFFF, 1)},
+    };
+    const QStringList notices = {"Reading jpg file failed", "Reading bmp file failed",
+                                 "Reading png file failed", "Reading tif file failed",
+                                 "Reading png file failed", "Reading png file failed"};
+    for (int i = 0; i < cases.size(); ++i) {
+        const DecodeResult r = decodeImageFile(dir.write(cases[i].first, cases[i].second));
+        EXPECT_TRUE(r.picture.isEmpty()) << cases[i].first.toStdString();
+        EXPECT_FALSE(r.errorText.isEmpty()) << cases[i].first.toStdString();
+        EXPECT_EQ(r.failedMessage, notices[i]) << cases[i].first.toStdString();
+        EXPECT_FALSE(r.raises);
+    }
+}
+
+TEST(Decoder, DamagedMetafilesAndIconsRaise) {
+    TempFolder dir;
+    for (const auto& [name, bytes] :
+         {std::pair{"bad.ico", QByteArray("\0\0\1\0\1\0garbage", 14)}, std::pair{"empty.ico", QByteArray()},
+          std::pair{"bad.wmf", QByteArray("\xd7\xcd\xc6\x9a", 4)},
+          std::pair{"cut.wmf", sampleWmf().left(100)}}) {
+        const DecodeResult r = decodeImageFile(dir.write(name, bytes));
+        EXPECT_TRUE(r.raises) << name;
+        EXPECT_FALSE(r.errorText.isEmpty()) << name;
+        EXPECT_TRUE(r.failedMessage.isEmpty()) << name;
+        EXPECT_TRUE(r.picture.isEmpty()) << name;
+    }
+}
+
+// Seeded, so a failure can be reproduced: flipped bytes, overwritten runs, truncation and
+// insertions. Every outcome must be either a picture or a failure with its texts, never a crash.
+TEST(Decoder, SeededMutationsOfEveryFormatNeverCrash) {
+    TempFolder dir;
+    const QImage source = testImage(40, 30);
+    const QList<QPair<QString, QByteArray>> seeds = {
+        {"m.bmp", encode(source, "bmp")}, {"m.jpg", encode(source, "jpeg", 80)},
+        {"m.png", encode(source, "png")}, {"m.tif", encode(source, "tiff")},
+        {"m.gif", sampleGif()},           {"m.ico", encode(source, "ico")},
+        {"m.pcx", samplePcx()},           {"m.wmf", sampleWmf()},
+    };
+    QRandomGenerator random(20240611);
+    for (const auto& [name, original] : seeds) {
+        int decoded = 0;
+        for (int round = 0; round < 300; ++round) {
+            QByteArray bytes = original;
+            const int edits = 1 + int(random.bounded(8));
+            for (int e = 0; e < edits && !bytes.isEmpty(); ++e) {
+                const qsizetype at = qsizetype(random.bounded(quint32(bytes.size())));
+                switch (random.bounded(5)) {
+                case 0:
+                    bytes[at] = char(random.bounded(256));
+                    break;
+                case 1:
+                    bytes[at] = char(uchar(bytes[at]) ^ (1u << random.bounded(8)));
+                    break;
+                case 2:
+                    bytes.truncate(at);
+                    break;
+                case 3:
+                    bytes.insert(at, QByteArray(int(random.bounded(16)) + 1, char(random.bounded(256))));
+                    break;
+                default:
+                    bytes[at] = char(0xFF);
+                    break;
+                }
+            }
+            const DecodeResult r =
+                decodeImageFile(dir.write(name, bytes), round % 2 ? QSize(17, 13) : QSize());
+            if (r.picture.isEmpty()) {
+                EXPECT_FALSE(r.errorText.isEmpty()) << name.toStdString() << " round " << round;
+            } else {
+                ++decoded;
+                EXPECT_FALSE(r.failed());
+                // Rendering what was decoded must be as safe as decoding it.
+                EXPECT_FALSE(r.picture.toImage(QSize(31, 23)).isNull());
+            }
+        }
+        EXPECT_GT(decoded, 0) << name.toStdString() << ": the mutations should leave some files readable";
+    }
+}
