@@ -190,9 +190,13 @@ TEST(MediaPlayer, StopAndResumeContinueFromTheSameSample) {
     ASSERT_TRUE(player.open());
     player.play();
     run(engine, 120);
+    const qint64 atStop = player.positionFrames();
     player.stop();
     run(engine, 30);
     const qint64 kept = player.positionFrames();
+    // Only the frames of the fade-out are taken after the stop; the next one is the first unheard.
+    EXPECT_GT(kept, atStop);
+    EXPECT_LE(kept - atStop, kRate * AudioMixer::kFadeMilliseconds / 1000);
     run(engine, 100); // stopped: the position stays
     EXPECT_EQ(player.positionFrames(), kept);
     player.play();
