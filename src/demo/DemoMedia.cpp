@@ -102,8 +102,8 @@ bool writeTune(const QString& path, const QVector<Note>& notes, int program, int
     track.append(static_cast<char>(0xC0));
     track.append(static_cast<char>(program & 0x7F));
     for (const Note& note : notes) {
-        putVarLen(track, 0);
         if (note.key > 0) {
+            putVarLen(track, 0);
             track.append(static_cast<char>(0x90));
             track.append(static_cast<char>(note.key));
             track.append(static_cast<char>(96));

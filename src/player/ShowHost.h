@@ -25,8 +25,9 @@ public:
     virtual bool statusBarVisible() const = 0; // StatusBar1 menu check
     virtual bool controlButtonsVisible() const = 0; // ControlButtons1 menu check
 
-    // These act as the user's click on the control would: the document becomes Modified, and
-    // for chkSEnable the show window's MusicEnabled follows.
+    // These act as the user's click on the control would: for the two check boxes the document
+    // becomes Modified, and for chkSEnable the show window's MusicEnabled follows. The caption
+    // menu check is a viewing choice and leaves Modified alone.
     virtual void setMusicEnabled(bool on) = 0;
     virtual void setAutoAdvance(bool on) = 0;
     virtual void setShowCaptions(bool on) = 0;

@@ -9,7 +9,7 @@
 #include <QString>
 
 // The editor as the show window sees it, with every option a plain field a test sets and reads.
-// The three setters behave like the user's click (the document becomes Modified); everything
+// The music and advance setters behave like the user's click (the document becomes Modified); everything
 // the show asks of the editor is counted or recorded.
 class FakeShowHost : public ShowHost {
 public:
@@ -35,10 +35,8 @@ public:
         advance = on;
         doc.Modified = true;
     }
-    void setShowCaptions(bool on) override {
-        captions = on;
-        doc.Modified = true;
-    }
+    // Captions are a viewing choice, not part of the show: no change to Modified.
+    void setShowCaptions(bool on) override { captions = on; }
 
     QString mainCaption() const override { return caption; }
 
