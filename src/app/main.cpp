@@ -4,6 +4,7 @@
 
 #include "DialogMessages.h"
 #include "PlayOnly.h"
+#include "QuietQtMessages.h"
 #include "audio/AudioEngine.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    quietenQtSessionWarnings();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvanne"));
     QApplication::setApplicationDisplayName(QStringLiteral("Orvanne"));
