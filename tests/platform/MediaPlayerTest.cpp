@@ -320,6 +320,27 @@ TEST(MediaPlayer, MidiPlaysForItsTempoMapLengthAndResumesExactly) {
         energy += double(v) * v;
     EXPECT_GT(energy, 1.0); // the notes were synthesized
 
+    // Type 2: the patterns play one after another, each at its own tempo, and end on time.
+    SoundFiles::SmfTrack first, second;
+    first.tempo(250000).program(0, 0).noteOn(0, 60).wait(480).running(60, 0).end();   // 250 ms
+    second.tempo(1000000).program(0, 0).noteOn(0, 72).wait(240).running(72, 0).end(); // 500 ms
+    player.setFileName(dir.write(QStringLiteral("patterns.mid"), SoundFiles::smf(2, 480, {first, second})));
+    ASSERT_TRUE(player.open()) << player.errorText().toStdString();
+    EXPECT_EQ(player.length(), 750);
+    tap.samples.clear();
+    player.play();
+    run(engine, 1000);
+    EXPECT_EQ(player.positionFrames(), kRate * 3 / 4);
+    const std::vector<float>& patterns = tap.samples[player.channel()];
+    auto loudness = [&patterns](int fromMs, int toMs) {
+        double e = 0;
+        for (size_t i = size_t(2 * kRate / 1000 * fromMs); i < size_t(2 * kRate / 1000 * toMs); ++i)
+            e += double(patterns[i]) * patterns[i];
+        return e;
+    };
+    EXPECT_GT(loudness(0, 250), 0.1);   // the first pattern
+    EXPECT_GT(loudness(300, 700), 0.1); // the second
+
     // RIFF-wrapped, the same music plays the same way.
     const QString wrapped = dir.write(QStringLiteral("tune.rmi"), SoundFiles::rmid(TempFolder::read(tune)));
     player.setFileName(wrapped);
