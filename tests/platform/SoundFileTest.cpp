@@ -3,6 +3,7 @@
 #include "SoundFiles.h"
 #include "TempFolder.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -128,7 +129,11 @@ TEST(SoundFile, SoundFontIsFoundInFoldersAndItsAbsenceIsExplained) {
 }
 
 TEST(SoundFile, ProbeCommandPrintsOneJsonLinePerFile) {
-    const QString tool = qEnvironmentVariable("ORVANNE_BIN_DIR") + QStringLiteral("/orvanne-cjf");
+    // Test programs and tools share the build's bin folder.
+    QString bin = qEnvironmentVariable("ORVANNE_BIN_DIR");
+    if (bin.isEmpty())
+        bin = QCoreApplication::applicationDirPath();
+    const QString tool = bin + QStringLiteral("/orvanne-cjf");
     if (!QFile::exists(tool))
         GTEST_SKIP() << "orvanne-cjf is not built";
     TempFolder dir;
