@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -11,10 +12,8 @@ struct ToolRun {
     QString err;
 };
 
-inline QString toolPath(const QString& name) {
-    const QString dir = qEnvironmentVariable("ORVANNE_BIN_DIR");
-    return (dir.isEmpty() ? QStringLiteral("build/bin") : dir) + QLatin1Char('/') + name;
-}
+// The test programs land in the same bin folder as the tools they run.
+inline QString toolPath(const QString& name) { return QCoreApplication::applicationDirPath() + QLatin1Char('/') + name; }
 
 inline ToolRun runTool(const QString& name, const QStringList& args, int timeoutMs = 120000) {
     QProcess p;
