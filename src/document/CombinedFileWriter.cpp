@@ -46,7 +46,7 @@ bool CombinedFileWriter::fail(const QString& text) {
 }
 
 bool CombinedFileWriter::write(const QStringList& paths, const QString& target, const CombinedHeader& header,
-                               const QStringList& captions) {
+                               const QStringList& captions, const QStringList& names) {
     error_.clear();
     const QFileInfo targetInfo(target);
     const QString folder = targetInfo.absolutePath();
@@ -66,7 +66,7 @@ bool CombinedFileWriter::write(const QStringList& paths, const QString& target, 
         if (st.st_size > INT_MAX)
             return fail(paths[i] + QStringLiteral(": larger than a show file can hold (2 GB)"));
         EntryRecord record;
-        record.name = ExtractFileName(paths[i]);
+        record.name = i < names.size() ? names[i] : ExtractFileName(paths[i]);
         record.caption = i < captions.size() ? captions[i] : QStringLiteral(" ");
         record.size = st.st_size;
         records.append(record);

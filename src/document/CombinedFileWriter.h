@@ -15,9 +15,10 @@ public:
     explicit CombinedFileWriter(ProgressReport& progress) : progress_(progress) {}
 
     // Writes header (its count must equal paths.size()) and the files of paths in order. Record
-    // i carries captions[i], or " " past the end of captions. False on any failure; error() says why.
+    // i carries captions[i], or " " past the end of captions, and the name names[i], or the
+    // file-name part of paths[i] when names is shorter. False on any failure; error() says why.
     bool write(const QStringList& paths, const QString& target, const CombinedHeader& header,
-               const QStringList& captions);
+               const QStringList& captions, const QStringList& names = {});
 
     const QString& error() const { return error_; }
 

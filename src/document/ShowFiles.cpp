@@ -13,33 +13,77 @@
 
 namespace ShowFiles {
 
-QStringList buildPackList(const ShowDocument& doc, const QString& workFolder) {
+namespace {
+
+const char* const kListFilesInPackOrder[] = {"DisplayList.lst", "SlideTiming.lst", "SlideAudio.lst",
+                                             "SongList.lst",    "Captions.lst",    "CfgSet.lst"};
+
+// Slides, tracks and slide sounds that exist, each path once. Paths are compared exactly: on this
+// platform Pic.jpg and pic.jpg are two different files, and folding case would leave one out.
+QStringList mediaFiles(const ShowDocument& doc) {
     QStringList candidates;
     candidates << doc.DisplayList << doc.SongList;
     for (const QString& audio : doc.SlideAudio)
         if (!audio.trimmed().isEmpty())
             candidates << audio;
-    const QString folder = AddBackslash(workFolder);
-    for (const char* name : {"DisplayList.lst", "SlideTiming.lst", "SlideAudio.lst", "SongList.lst",
-                             "Captions.lst", "CfgSet.lst"})
-        candidates << folder + QLatin1String(name);
-
-    // Paths are compared exactly: on this platform Pic.jpg and pic.jpg are two different files,
-    // and folding case would leave one of them out of the show.
-    QStringList pack;
+    QStringList media;
     QSet<QString> seen;
     for (const QString& path : candidates) {
         if (seen.contains(path) || !QFileInfo(path).isFile())
             continue;
         seen.insert(path);
-        pack.append(path);
+        media.append(path);
     }
+    return media;
+}
+
+QStringList listFilePaths(const QString& workFolder) {
+    QStringList paths;
+    for (const char* name : kListFilesInPackOrder)
+        paths << AddBackslash(workFolder) + QLatin1String(name);
+    return paths;
+}
+
+} // namespace
+
+QStringList buildPackList(const ShowDocument& doc, const QString& workFolder) {
+    QStringList pack = mediaFiles(doc);
+    for (const QString& path : listFilePaths(workFolder))
+        if (!pack.contains(path) && QFileInfo(path).isFile())
+            pack << path;
     return pack;
+}
+
+QHash<QString, QString> storedNames(const QStringList& packList) {
+    QSet<QString> taken;
+    for (const char* name : kListFilesInPackOrder)
+        taken.insert(QString::fromLatin1(name).toLower());
+    QHash<QString, QString> names;
+    for (const QString& path : packList) {
+        const QString name = ExtractFileName(path);
+        QString candidate = name;
+        if (taken.contains(candidate.toLower())) {
+            const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+            const QString stem = dot > 0 ? name.left(dot) : name;
+            const QString ext = dot > 0 ? name.mid(dot) : QString();
+            for (int n = 2; taken.contains(candidate.toLower()); ++n) {
+                const QString suffix = QStringLiteral(" (%1)").arg(n);
+                candidate = stem.left(EntryRecord::kNameCapacity - suffix.size() - ext.size()) + suffix + ext;
+            }
+        }
+        taken.insert(candidate.toLower());
+        names.insert(path, candidate);
+    }
+    return names;
 }
 
 SaveResult save(ShowDocument& doc, const ShowSettings& settings, const QString& workFolder,
                 const QString& target, const ShowFileServices& services) {
-    if (!WorkFolder::writeListFiles(workFolder, doc)) {
+    // The names are settled before the list files are written, so that the lists and the
+    // records agree on them.
+    const QStringList media = mediaFiles(doc);
+    const QHash<QString, QString> names = storedNames(media);
+    if (!WorkFolder::writeListFiles(workFolder, doc, names)) {
         services.messages.error(
             QStringLiteral(
                 "Unable to write file lists to disk. Please be sure there is sufficient working space on "
@@ -51,11 +95,14 @@ SaveResult save(ShowDocument& doc, const ShowSettings& settings, const QString& 
     if (!SpaceCheck::forSaving(doc.PackList, target, services.disk, services.messages))
         return SaveResult::NoSpace;
 
+    QStringList recordNames;
+    for (const QString& path : doc.PackList)
+        recordNames << names.value(path, ExtractFileName(path));
     CombinedHeader header;
     header.count = static_cast<qint32>(doc.PackList.size());
     header.setSettings(settings);
     CombinedFileWriter writer(services.progress);
-    if (!writer.write(doc.PackList, target, header, doc.Captions)) {
+    if (!writer.write(doc.PackList, target, header, doc.Captions, recordNames)) {
         services.messages.error(QStringLiteral("Unable to save the show to ") + target +
                                 QStringLiteral(". The file was not changed. (") + writer.error() +
                                 QStringLiteral(")"));

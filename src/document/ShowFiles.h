@@ -6,6 +6,7 @@
 #include "CombinedFileReader.h"
 #include "NuAncillary.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -28,6 +29,12 @@ inline const QString kNoSlidesMessage =
 // The files a save packs, in order: slides, tracks, slide sounds, then the working folder's list
 // files; files that do not exist are dropped, and so is every repeat of a path.
 QStringList buildPackList(const ShowDocument& doc, const QString& workFolder);
+
+// The name each packed file is stored under: its file-name part, except that a second file of the
+// same name (two cameras' IMG_0001.JPG, compared without regard to case) becomes
+// "IMG_0001 (2).JPG", and so on, so that every slide shows its own picture when the show is
+// opened again. The six list files' names are kept for the list files themselves.
+QHash<QString, QString> storedNames(const QStringList& mediaFiles);
 
 enum class SaveResult { Saved, ListFilesFailed, NoSpace, WriteFailed };
 

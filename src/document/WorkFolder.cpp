@@ -15,11 +15,11 @@
 #include <unistd.h>
 
 namespace {
-QStringList fileNameParts(const QStringList& entries) {
+QStringList fileNameParts(const QStringList& entries, const QHash<QString, QString>& storedNames) {
     QStringList names;
     names.reserve(entries.size());
     for (const QString& entry : entries)
-        names.append(ExtractFileName(entry));
+        names.append(storedNames.value(entry, ExtractFileName(entry)));
     return names;
 }
 } // namespace
@@ -76,12 +76,14 @@ bool WorkFolder::remove(const QString& folder) {
     return ::rmdir(QFile::encodeName(folder).constData()) == 0;
 }
 
-bool WorkFolder::writeListFiles(const QString& folder, const ShowDocument& doc) {
+bool WorkFolder::writeListFiles(const QString& folder, const ShowDocument& doc,
+                                const QHash<QString, QString>& storedNames) {
     if (!QFileInfo(folder).isDir())
         return false;
     const QStringList* contents[] = {nullptr, nullptr, nullptr, &doc.Captions, &doc.CfgSet, &doc.SlideTiming};
-    const QStringList reduced[] = {fileNameParts(doc.DisplayList), fileNameParts(doc.SlideAudio),
-                                   fileNameParts(doc.SongList)};
+    const QStringList reduced[] = {fileNameParts(doc.DisplayList, storedNames),
+                                   fileNameParts(doc.SlideAudio, storedNames),
+                                   fileNameParts(doc.SongList, storedNames)};
     const QStringList& names = listFileNames();
     for (int i = 0; i < names.size(); ++i) {
         const QStringList& entries = i < 3 ? reduced[i] : *contents[i];

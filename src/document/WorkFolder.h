@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +26,9 @@ public:
     // Empties the folder, then removes it when nothing is left in it.
     static bool remove(const QString& folder);
 
-    // Writes the six list files of doc into folder, stopping at the first failure.
-    static bool writeListFiles(const QString& folder, const ShowDocument& doc);
+    // Writes the six list files of doc into folder, stopping at the first failure. Paths are
+    // written as the names they are stored under: storedNames maps a path to its name in the
+    // show file; any other path is written as its file-name part.
+    static bool writeListFiles(const QString& folder, const ShowDocument& doc,
+                               const QHash<QString, QString>& storedNames = {});
 };

@@ -61,15 +61,33 @@ TEST_F(ShowFilesTest, SaveThenOpenGivesTheSameShowInTheWorkingFolder) {
     CombinedContents contents;
     ASSERT_EQ(ShowFiles::open(target, opened, work2, services(), &contents), ShowFiles::OpenResult::Opened);
     const QString w = work2 + "/";
-    // Same name from two folders: the second overwrites the first, and both slides show it.
-    EXPECT_EQ(opened.DisplayList, QStringList({w + "sea.jpg", w + "\u5bcc\u58eb.png", w + "sea.jpg"}));
-    EXPECT_EQ(TempFolder::read(w + "sea.jpg"), QByteArray("second sea"));
+    // Same name from two folders: each slide shows its own picture.
+    EXPECT_EQ(opened.DisplayList, QStringList({w + "sea.jpg", w + "\u5bcc\u58eb.png", w + "sea (2).jpg"}));
+    EXPECT_EQ(TempFolder::read(w + "sea.jpg"), QByteArray("sea"));
+    EXPECT_EQ(TempFolder::read(w + "sea (2).jpg"), QByteArray("second sea"));
+    EXPECT_EQ(contents.entries[2].name, "sea (2).jpg");
     EXPECT_EQ(opened.Captions, doc.Captions);
     EXPECT_EQ(opened.SlideTiming, QStringList({"2500", "0", "0"}));
     EXPECT_EQ(opened.SlideAudio, QStringList({"", w + "ring.wav", " "}));
     EXPECT_EQ(opened.SongList, QStringList({w + "one.mid", w + "two.mid"}));
     EXPECT_EQ(opened.CfgSet, QStringList({"255", "FALSE"}));
     EXPECT_EQ(contents.header.settings(), settings);
+}
+
+TEST_F(ShowFilesTest, StoredNamesAreDistinctWithoutRegardToCase) {
+    const QHash<QString, QString> names =
+        ShowFiles::storedNames({"/cam1/IMG_0001.JPG", "/cam2/IMG_0001.JPG", "/cam3/img_0001.jpg", "/x/noext",
+                                "/y/noext", "/z/CfgSet.lst", "/cam4/IMG_0001 (2).JPG"});
+    EXPECT_EQ(names.value("/cam1/IMG_0001.JPG"), "IMG_0001.JPG");
+    EXPECT_EQ(names.value("/cam2/IMG_0001.JPG"), "IMG_0001 (2).JPG");
+    EXPECT_EQ(names.value("/cam3/img_0001.jpg"), "img_0001 (3).jpg");
+    EXPECT_EQ(names.value("/y/noext"), "noext (2)");
+    EXPECT_EQ(names.value("/z/CfgSet.lst"), "CfgSet (2).lst") << "the list files' names are taken";
+    EXPECT_EQ(names.value("/cam4/IMG_0001 (2).JPG"), "IMG_0001 (2) (2).JPG");
+    QSet<QString> distinct;
+    for (const QString& n : names)
+        distinct.insert(n.toLower());
+    EXPECT_EQ(distinct.size(), names.size());
 }
 
 TEST_F(ShowFilesTest, OpenReportsAMissingFileAfterEmptyingTheWorkingFolder) {
