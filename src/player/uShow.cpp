@@ -506,6 +506,10 @@ void TfmShow::pnBottomResize() {
     pnButtons->move((pnBottom->width() - pnButtons->width()) / 2, 2);
 }
 
+void TfmShow::setPointerHideDelay(int ms) {
+    pointerTimer_->setInterval(ms);
+}
+
 void TfmShow::showPointer() {
     if (cursor().shape() == Qt::BlankCursor)
         unsetCursor();

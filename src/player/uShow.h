@@ -94,6 +94,8 @@ public:
     // The screen size the slides are composed for when they are shown at natural size; empty:
     // the screen the window is on.
     void setScreenSize(const QSize& size) { screenSize_ = size; }
+    // How long the pointer may rest over a playing show before it hides (2 s).
+    void setPointerHideDelay(int ms);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -285,6 +285,26 @@ TEST_F(ShowWindow, AClickOnThePictureIsNextAndTheNextSlideIsPrefetched) {
         << "after the last slide of a looping show comes the first";
 }
 
+TEST_F(ShowWindow, ThePointerHidesOverTheShowAndF11TogglesFullScreen) {
+    makeSlides(2);
+    show = std::make_unique<TfmShow>(host, engine);
+    show->setPointerHideDelay(30);
+    TfmShow& w = *show;
+    w.startShow();
+    EXPECT_NE(w.cursor().shape(), Qt::BlankCursor);
+    for (int waited = 0; waited < 3000 && w.cursor().shape() != Qt::BlankCursor; waited += 10)
+        QTest::qWait(10);
+    EXPECT_EQ(w.cursor().shape(), Qt::BlankCursor);
+    QTest::mouseMove(w.ImageScroll->viewport(), QPoint(20, 20));
+    EXPECT_NE(w.cursor().shape(), Qt::BlankCursor) << "a movement brings the pointer back";
+
+    QTest::keyClick(&w, Qt::Key_F11);
+    EXPECT_TRUE(w.windowState() & Qt::WindowFullScreen);
+    EXPECT_EQ(w.statusText(1), "Slide: 1 of 2") << "nothing else changes";
+    QTest::keyClick(&w, Qt::Key_F11);
+    EXPECT_FALSE(w.windowState() & Qt::WindowFullScreen);
+}
+
 TEST_F(ShowWindow, MenuStatesFollowTheEditor) {
     makeSlides(1);
     TfmShow& w = start();
