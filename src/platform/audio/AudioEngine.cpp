@@ -1,5 +1,8 @@
 #include "AudioEngine.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include "SoundFile.h"
 
 #include <SDL.h>
@@ -22,8 +25,24 @@ AudioEngine::AudioEngine(Output output, int sampleRate)
     }
     // Without this SDL installs its own SIGINT/SIGTERM handlers and the program stops obeying them.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (!openDevice(nullptr) && !openDevice("dummy"))
+    // Asking SDL for a device on a machine without any makes the sound libraries print pages
+    // of errors; with no sound server and no sound card in sight, go straight to the silent
+    // driver, which still paces the music.
+    const bool tryDevice = !qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER") || soundOutputLikely();
+    if (!(tryDevice && openDevice(nullptr)) && !openDevice("dummy"))
         driver_.clear();
+}
+
+bool AudioEngine::soundOutputLikely() {
+    if (!qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && (QFileInfo::exists(runtime + QStringLiteral("/pulse/native")) ||
+                               QFileInfo::exists(runtime + QStringLiteral("/pipewire-0"))))
+        return true;
+    const QStringList cards =
+        QDir(QStringLiteral("/dev/snd")).entryList({QStringLiteral("pcmC*p")}, QDir::System);
+    return !cards.isEmpty();
 }
 
 AudioEngine::~AudioEngine() {

@@ -46,6 +46,9 @@ public:
     QStringList soundFontPlaces() const { return soundFontPlaces_; }
     QString soundFont() const;
 
+    // Whether a sound server or a sound card is there to be opened.
+    static bool soundOutputLikely();
+
 private:
     bool openDevice(const char* driver);
     static void deviceCallback(void* engine, unsigned char* stream, int bytes);
