@@ -31,6 +31,9 @@ std::unique_ptr<MidiSource> MidiSource::create(const QByteArray& playable, doubl
     // Only the mixer's thread touches the synth, under the mixer's lock.
     fluid_settings_setint(s->settings_, "synth.threadsafe-api", 0);
     fluid_settings_setint(s->settings_, "synth.cpu-cores", 1);
+    // The synthesizer's own level is far below that of a recorded sound; bring a tune up to
+    // about the loudness of the slide sounds it alternates with, with headroom for chords.
+    fluid_settings_setnum(s->settings_, "synth.gain", 0.6);
     s->synth_ = new_fluid_synth(s->settings_);
     if (!s->synth_) {
         *error = QStringLiteral("the MIDI synthesizer could not be started");
