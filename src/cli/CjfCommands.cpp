@@ -102,16 +102,6 @@ QString showText(const QString& path, const CombinedContents& contents, const Sh
     return out;
 }
 
-// A scratch working folder, named and made as the program makes its own, removed afterwards.
-struct ScratchWorkFolder {
-    QTemporaryDir parent;
-    QString path;
-    ScratchWorkFolder() {
-        if (parent.isValid())
-            path = WorkFolder::createNumbered(parent.path());
-    }
-};
-
 bool isReadableFile(const QString& path) {
     const QFileInfo info(path);
     return info.isFile() && info.isReadable();
@@ -120,6 +110,28 @@ bool isReadableFile(const QString& path) {
 } // namespace
 
 namespace CjfCommands {
+
+OpenedShow::OpenedShow() : parent(std::make_unique<QTemporaryDir>()) {
+    if (parent->isValid())
+        work = WorkFolder::createNumbered(parent->path());
+}
+
+OpenedShow::~OpenedShow() = default;
+
+int OpenedShow::open(const QString& path) {
+    if (work.isEmpty())
+        return usageError(QStringLiteral("cannot make a working folder"));
+    ConsoleMessages messages;
+    NoProgress progress;
+    SystemDiskSpace disk;
+    if (ShowFiles::open(path, doc, work, ShowFileServices{messages, progress, disk}, &contents) ==
+        ShowFiles::OpenResult::Opened)
+        return 0;
+    // A show without its list files is refused without a word by the program; here it needs one.
+    if (messages.shown().isEmpty())
+        std::fprintf(stderr, "Unable to open %s: the show's list files are missing.\n", qPrintable(path));
+    return 1;
+}
 
 int usageError(const QString& text) {
     std::fprintf(stderr, "orvanne-cjf: %s\n", qPrintable(text));
@@ -155,26 +167,14 @@ int info(const QStringList& args) {
     if (QFileInfo::exists(path) && !isReadableFile(path))
         return usageError(QStringLiteral("cannot read ") + path);
 
-    ScratchWorkFolder work;
-    if (work.path.isEmpty())
-        return usageError(QStringLiteral("cannot make a working folder"));
-    ConsoleMessages messages;
-    NoProgress progress;
-    SystemDiskSpace disk;
-    ShowDocument doc;
-    CombinedContents contents;
-    const auto result =
-        ShowFiles::open(path, doc, work.path, ShowFileServices{messages, progress, disk}, &contents);
-    if (result != ShowFiles::OpenResult::Opened) {
-        if (messages.shown().isEmpty())
-            std::fprintf(stderr, "Unable to open %s: the show's list files are missing.\n", qPrintable(path));
-        return 1;
-    }
+    OpenedShow show;
+    if (const int code = show.open(path))
+        return code;
     if (json)
         print(QString::fromUtf8(
-            QJsonDocument(showJson(contents, doc, work.path)).toJson(QJsonDocument::Indented)));
+            QJsonDocument(showJson(show.contents, show.doc, show.work)).toJson(QJsonDocument::Indented)));
     else
-        print(showText(path, contents, doc, work.path));
+        print(showText(path, show.contents, show.doc, show.work));
     return 0;
 }
 
@@ -350,13 +350,14 @@ int create(const QStringList& args) {
         messages.warning(ShowFiles::kNoSlidesMessage);
         return 1;
     }
-    ScratchWorkFolder work;
-    if (work.path.isEmpty())
+    QTemporaryDir scratch;
+    const QString work = scratch.isValid() ? WorkFolder::createNumbered(scratch.path()) : QString();
+    if (work.isEmpty())
         return usageError(QStringLiteral("cannot make a working folder"));
     NoProgress progress;
     SystemDiskSpace disk;
     const auto result =
-        ShowFiles::save(doc, settings, work.path, target, ShowFileServices{messages, progress, disk});
+        ShowFiles::save(doc, settings, work, target, ShowFileServices{messages, progress, disk});
     return result == ShowFiles::SaveResult::Saved ? 0 : 1;
 }
 

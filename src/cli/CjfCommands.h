@@ -1,7 +1,12 @@
 #pragma once
 
+#include "CombinedFileReader.h"
+#include "NuAncillary.h"
+
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
 
 // The commands of orvanne-cjf; each takes the arguments after its name and returns the exit code.
 namespace CjfCommands {
@@ -11,6 +16,19 @@ int create(const QStringList& args);
 int frames(const QStringList& args);
 // Commands served by other parts of the program; -1 when name is none of them.
 int other(const QString& name, const QStringList& args);
+
+// A show opened as the program opens it, into a scratch working folder that goes with it.
+struct OpenedShow {
+    OpenedShow();
+    ~OpenedShow();
+    // 0 when the show is open; otherwise the exit code, the reason already on stderr.
+    int open(const QString& path);
+
+    std::unique_ptr<QTemporaryDir> parent;
+    QString work;
+    ShowDocument doc;
+    CombinedContents contents;
+};
 
 // Shared by the commands: a one-line message on stderr, then exit code 2.
 int usageError(const QString& text);

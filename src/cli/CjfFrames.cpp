@@ -24,16 +24,6 @@
 
 #include <cstdio>
 
-namespace {
-
-// The decoders' own boxes have no one to click them here; only the outcome is reported.
-class SilentMessages : public UserMessages {
-public:
-    MessageAnswer ask(MessageKind, MessageButtons, const QString&) override { return MessageAnswer::Ok; }
-};
-
-} // namespace
-
 namespace CjfCommands {
 
 int frames(const QStringList& args) {
@@ -77,21 +67,11 @@ int frames(const QStringList& args) {
     if (!QDir().mkpath(outDir))
         return usageError(QStringLiteral("cannot make the folder ") + outDir);
 
-    QTemporaryDir parent;
-    const QString work = parent.isValid() ? WorkFolder::createNumbered(parent.path()) : QString();
-    if (work.isEmpty())
-        return usageError(QStringLiteral("cannot make a working folder"));
-    ConsoleMessages messages;
-    NoProgress progress;
-    SystemDiskSpace disk;
-    ShowDocument doc;
-    CombinedContents contents;
-    if (ShowFiles::open(path, doc, work, ShowFileServices{messages, progress, disk}, &contents) !=
-        ShowFiles::OpenResult::Opened) {
-        if (messages.shown().isEmpty())
-            std::fprintf(stderr, "Unable to open %s: the show's list files are missing.\n", qPrintable(path));
-        return 1;
-    }
+    OpenedShow show;
+    if (const int code = show.open(path))
+        return code;
+    const ShowDocument& doc = show.doc;
+    const CombinedContents& contents = show.contents;
 
     const bool fit = contents.header.fitToWindow;
     const QColor background =

@@ -15,7 +15,7 @@ const char* kUsage = "usage: orvanne-cjf COMMAND [ARGS]\n"
                      "                              build a show from pictures, sounds and music\n"
                      "  frames SHOW.cjf OUTDIR [--size WxH]\n"
                      "                              write each slide as the show composes it, as PNG\n"
-    "  probe FILE...               the kind and length of sound files, one JSON line each\n"
+                     "  probe FILE...               the kind and length of sound files, one JSON line each\n"
                      "\n"
                      "Run 'orvanne-cjf COMMAND --help' for the options of a command.\n";
 

@@ -15,17 +15,6 @@
 #include <unistd.h>
 
 namespace {
-struct Fd {
-    int fd = -1;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-};
-
 bool allSafe(const QStringList& names) {
     for (const QString& name : names)
         if (!CombinedFormat::isSafeEntryName(name))
@@ -43,7 +32,7 @@ bool CombinedFileReader::damaged(const QString& source) {
 
 bool CombinedFileReader::read(const QString& source, const QString& workFolder, ShowDocument& doc,
                               CombinedContents* contents) {
-    Fd in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
+    UniqueFd in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
     if (in.fd < 0)
         return damaged(source);
     struct stat st {};
@@ -112,18 +101,18 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
     const QString folder = AddBackslash(workFolder);
     for (qsizetype i = 0; i < entries.size(); ++i) {
         // O_NOFOLLOW: a link planted in the working folder must not redirect the write.
-        Fd out(::open(QFile::encodeName(folder + entries[i].name).constData(),
-                      O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
+        UniqueFd out(::open(QFile::encodeName(folder + entries[i].name).constData(),
+                            O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
         if (out.fd < 0)
             return damaged(source);
         if (entries[i].size > 0)
-            ::posix_fallocate(out.fd, 0, entries[i].size); // a layout hint only; the copy reports real failures
+            ::posix_fallocate(out.fd, 0,
+                              entries[i].size); // a layout hint only; the copy reports real failures
         if (!FileCopy::copy(in.fd, out.fd, entries[i].size))
             return damaged(source);
         progress_.report(title, progressPercent(i, entries.size()));
     }
-    ::close(in.fd);
-    in.fd = -1;
+    in.reset();
 
     if (header.isVersion10()) {
         for (const EntryRecord& entry : entries) {

@@ -20,18 +20,6 @@ QString systemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-// Closes a descriptor when it goes out of scope.
-struct Fd {
-    int fd = -1;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-};
-
 mode_t currentUmask() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -74,7 +62,7 @@ bool CombinedFileWriter::write(const QStringList& paths, const QString& target, 
 
     QByteArray tempName = QFile::encodeName(AddBackslash(folder) + QLatin1Char('.') + targetInfo.fileName() +
                                             QStringLiteral(".XXXXXX"));
-    Fd out(::mkstemp(tempName.data()));
+    UniqueFd out(::mkstemp(tempName.data()));
     if (out.fd < 0)
         return fail(target + QStringLiteral(": ") + systemError());
     auto abandon = [&](const QString& text) {
@@ -104,7 +92,7 @@ bool CombinedFileWriter::write(const QStringList& paths, const QString& target, 
     }
 
     for (qsizetype i = 0; i < paths.size(); ++i) {
-        Fd in(::open(QFile::encodeName(paths[i]).constData(), O_RDONLY | O_CLOEXEC));
+        UniqueFd in(::open(QFile::encodeName(paths[i]).constData(), O_RDONLY | O_CLOEXEC));
         if (in.fd < 0)
             return abandon(paths[i] + QStringLiteral(": ") + systemError());
         QString why;

@@ -19,6 +19,12 @@ QString systemError(int code) {
 }
 } // namespace
 
+void UniqueFd::reset() {
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
 namespace FileCopy {
 
 bool writeAll(int fd, const char* data, qint64 size, QString* error) {

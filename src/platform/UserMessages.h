@@ -19,3 +19,10 @@ public:
     void information(const QString& text) { ask(MessageKind::Information, MessageButtons::Ok, text); }
     void plain(const QString& text) { ask(MessageKind::Plain, MessageButtons::Ok, text); }
 };
+
+// For work done where no one can answer a box (a command-line tool decoding pictures): every
+// message is dropped and every question gets OK.
+class SilentMessages : public UserMessages {
+public:
+    MessageAnswer ask(MessageKind, MessageButtons, const QString&) override { return MessageAnswer::Ok; }
+};
