@@ -1,7 +1,6 @@
 #include "PlayOnly.h"
 
 #include "DiskSpace.h"
-#include "PathNames.h"
 #include "PlayOnlyHost.h"
 #include "ShowFiles.h"
 #include "UProgress.h"
@@ -33,17 +32,26 @@ int playShowFile(const QString& path, UserMessages& messages, AudioEngine& engin
     SystemDiskSpace disk;
     CombinedContents contents;
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    if (ShowFiles::open(absolute, host.document(), work, ShowFileServices{messages, progress, disk},
-                        &contents) != ShowFiles::OpenResult::Opened)
+    CountingMessages counted(messages);
+    const auto opened = ShowFiles::open(absolute, host.document(), work,
+                                        ShowFileServices{counted, progress, disk}, &contents);
+    if (opened != ShowFiles::OpenResult::Opened) {
+        // A show missing its list files is refused without a word (the editor then starts a new
+        // show, which says enough there); played on its own, the user must be told.
+        if (counted.count == 0)
+            messages.error(QStringLiteral("Unable to open ") + absolute +
+                           QStringLiteral(".  File may be damaged or format is not recognized."));
         return 1;
+    }
     if (host.document().slideCount() == 0) {
         messages.plain(QStringLiteral("No Images Selected!"));
         return 1;
     }
     host.setSettings(contents.header.settings());
-    QString name = ExtractFileName(absolute);
-    name.chop(4); // the ".cjf"
-    host.setTitle(name);
+    const QFileInfo info(absolute);
+    host.setTitle(info.suffix().compare(QLatin1String("cjf"), Qt::CaseInsensitive) == 0
+                      ? info.completeBaseName()
+                      : info.fileName());
 
     TfmShow show(host, engine);
     host.setShow(&show);

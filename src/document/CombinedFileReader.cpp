@@ -152,10 +152,8 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
 bool CombinedFileReader::loadListFiles(const QString& workFolder, ShowDocument& doc, bool& damagedLists) {
     const QString folder = AddBackslash(workFolder);
     QStringList lists[6];
-    const char* names[] = {"DisplayList.lst", "SlideTiming.lst", "Captions.lst",
-                           "SlideAudio.lst",  "SongList.lst",    "CfgSet.lst"};
     for (int i = 0; i < 6; ++i) {
-        const QString path = folder + QLatin1String(names[i]);
+        const QString path = folder + ListFile::kReadOrder[i];
         if (!QFile::exists(path))
             return false;
         if (!ListFile::read(path, lists[i])) {

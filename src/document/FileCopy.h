@@ -2,8 +2,6 @@
 
 #include <QString>
 
-// Streams bytes between open file descriptors without holding a file in memory: the kernel's
-// copy_file_range where the file systems allow it, a fixed buffer otherwise.
 // Closes a file descriptor when it goes out of scope.
 struct UniqueFd {
     int fd = -1;
@@ -14,6 +12,8 @@ struct UniqueFd {
     void reset();
 };
 
+// Streams bytes between open file descriptors without holding a file in memory: the kernel's
+// copy_file_range where the file systems allow it, a fixed buffer otherwise.
 namespace FileCopy {
 // Copies exactly count bytes from in's current offset to out's current offset. False when in
 // ends early or a read or write fails; error then says why.

@@ -2,8 +2,10 @@
 
 #include "CombinedFileWriter.h"
 #include "DiskSpace.h"
+#include "ListFile.h"
 #include "PathNames.h"
 #include "SpaceCheck.h"
+#include "TextCodec.h"
 #include "UserMessages.h"
 #include "WorkFolder.h"
 
@@ -14,9 +16,6 @@
 namespace ShowFiles {
 
 namespace {
-
-const char* const kListFilesInPackOrder[] = {"DisplayList.lst", "SlideTiming.lst", "SlideAudio.lst",
-                                             "SongList.lst",    "Captions.lst",    "CfgSet.lst"};
 
 // Slides, tracks and slide sounds that exist, each path once. Paths are compared exactly: on this
 // platform Pic.jpg and pic.jpg are two different files, and folding case would leave one out.
@@ -39,15 +38,19 @@ QStringList mediaFiles(const ShowDocument& doc) {
 
 QStringList listFilePaths(const QString& workFolder) {
     QStringList paths;
-    for (const char* name : kListFilesInPackOrder)
-        paths << AddBackslash(workFolder) + QLatin1String(name);
+    for (const QString& name : ListFile::kPackOrder)
+        paths << AddBackslash(workFolder) + name;
     return paths;
 }
 
 } // namespace
 
 QStringList buildPackList(const ShowDocument& doc, const QString& workFolder) {
-    QStringList pack = mediaFiles(doc);
+    return packList(mediaFiles(doc), workFolder);
+}
+
+QStringList packList(const QStringList& media, const QString& workFolder) {
+    QStringList pack = media;
     for (const QString& path : listFilePaths(workFolder))
         if (!pack.contains(path) && QFileInfo(path).isFile())
             pack << path;
@@ -56,8 +59,8 @@ QStringList buildPackList(const ShowDocument& doc, const QString& workFolder) {
 
 QHash<QString, QString> storedNames(const QStringList& packList) {
     QSet<QString> taken;
-    for (const char* name : kListFilesInPackOrder)
-        taken.insert(QString::fromLatin1(name).toLower());
+    for (const QString& name : ListFile::kPackOrder)
+        taken.insert(name.toLower());
     QHash<QString, QString> names;
     for (const QString& path : packList) {
         const QString name = ExtractFileName(path);
@@ -67,8 +70,15 @@ QHash<QString, QString> storedNames(const QStringList& packList) {
             const QString stem = dot > 0 ? name.left(dot) : name;
             const QString ext = dot > 0 ? name.mid(dot) : QString();
             for (int n = 2; taken.contains(candidate.toLower()); ++n) {
+                // The record holds 255 bytes of the encoded name: shorten the stem until the
+                // whole name fits, or the record and the list file would disagree on it.
                 const QString suffix = QStringLiteral(" (%1)").arg(n);
-                candidate = stem.left(EntryRecord::kNameCapacity - suffix.size() - ext.size()) + suffix + ext;
+                QString cut = stem;
+                candidate = cut + suffix + ext;
+                while (!cut.isEmpty() && TextCodec::encode(candidate).size() > EntryRecord::kNameCapacity) {
+                    cut.chop(cut.size() >= 2 && cut.at(cut.size() - 1).isLowSurrogate() ? 2 : 1);
+                    candidate = cut + suffix + ext;
+                }
             }
         }
         taken.insert(candidate.toLower());
@@ -91,7 +101,7 @@ SaveResult save(ShowDocument& doc, const ShowSettings& settings, const QString& 
             services.disk.driveName(workFolder) + QStringLiteral(":."));
         return SaveResult::ListFilesFailed;
     }
-    doc.PackList = buildPackList(doc, workFolder);
+    doc.PackList = packList(media, workFolder);
     if (!SpaceCheck::forSaving(doc.PackList, target, services.disk, services.messages))
         return SaveResult::NoSpace;
 

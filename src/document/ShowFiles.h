@@ -29,6 +29,8 @@ inline const QString kNoSlidesMessage =
 // The files a save packs, in order: slides, tracks, slide sounds, then the working folder's list
 // files; files that do not exist are dropped, and so is every repeat of a path.
 QStringList buildPackList(const ShowDocument& doc, const QString& workFolder);
+// The same from slides, tracks and sounds already gathered: media, then the list files that exist.
+QStringList packList(const QStringList& media, const QString& workFolder);
 
 // The name each packed file is stored under: its file-name part, except that a second file of the
 // same name (two cameras' IMG_0001.JPG, compared without regard to case) becomes

@@ -24,11 +24,10 @@ bool forSaving(const QStringList& packList, const QString& target, const DiskSpa
                UserMessages& messages) {
     if (target.isEmpty() || !QDir::isAbsolutePath(target))
         return false;
-    qint64 required = combinedSize(packList);
-    const QFileInfo existing(target);
-    if (existing.exists() && existing.isFile())
-        required -= existing.size();
-    const QString folder = existing.absolutePath();
+    // The new show is written beside the old one and renamed over it only when complete, so the
+    // old file's room is not free until then: the whole new size is needed.
+    const qint64 required = combinedSize(packList);
+    const QString folder = QFileInfo(target).absolutePath();
     const std::optional<qint64> free = disk.freeBytes(folder);
     if (!free) {
         messages.warning(QStringLiteral("Unable to access drive: ") + folder);

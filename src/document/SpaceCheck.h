@@ -10,8 +10,9 @@ namespace SpaceCheck {
 // Bytes a combined file of these packed files takes: the files that exist, a record each, the header.
 qint64 combinedSize(const QStringList& packList);
 
-// Before a combined file is written to target: is there room for it on target's file system
-// (counting the existing target as freed)? Shows its own message when not.
+// Before a combined file is written to target: is there room for it on target's file system?
+// An existing target does not count as freed: it stays until the new file is complete. Shows its
+// own message when not.
 bool forSaving(const QStringList& packList, const QString& target, const DiskSpace& disk,
                UserMessages& messages);
 

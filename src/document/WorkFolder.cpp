@@ -24,13 +24,6 @@ QStringList fileNameParts(const QStringList& entries, const QHash<QString, QStri
 }
 } // namespace
 
-const QStringList& WorkFolder::listFileNames() {
-    static const QStringList names = {QStringLiteral("DisplayList.lst"), QStringLiteral("SlideAudio.lst"),
-                                      QStringLiteral("SongList.lst"),    QStringLiteral("Captions.lst"),
-                                      QStringLiteral("CfgSet.lst"),      QStringLiteral("SlideTiming.lst")};
-    return names;
-}
-
 QString WorkFolder::defaultBase() {
     const QByteArray xdg = qgetenv("XDG_CACHE_HOME");
     if (!xdg.isEmpty() && QDir::isAbsolutePath(QFile::decodeName(xdg)))
@@ -80,11 +73,12 @@ bool WorkFolder::writeListFiles(const QString& folder, const ShowDocument& doc,
                                 const QHash<QString, QString>& storedNames) {
     if (!QFileInfo(folder).isDir())
         return false;
+    // In ListFile::kWriteOrder: the three path lists reduced to stored names, then the others.
     const QStringList* contents[] = {nullptr, nullptr, nullptr, &doc.Captions, &doc.CfgSet, &doc.SlideTiming};
     const QStringList reduced[] = {fileNameParts(doc.DisplayList, storedNames),
                                    fileNameParts(doc.SlideAudio, storedNames),
                                    fileNameParts(doc.SongList, storedNames)};
-    const QStringList& names = listFileNames();
+    const QStringList& names = ListFile::kWriteOrder;
     for (int i = 0; i < names.size(); ++i) {
         const QStringList& entries = i < 3 ? reduced[i] : *contents[i];
         if (!ListFile::write(AddBackslash(folder) + names[i], entries))

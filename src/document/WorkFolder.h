@@ -10,9 +10,6 @@ class ShowDocument;
 // six list files are written here before a save packs them.
 class WorkFolder {
 public:
-    // The six list files in the order they are written.
-    static const QStringList& listFileNames();
-
     // Creates "~OrvanneSlides<N>" under base (the user's cache folder when empty) with mode 0700,
     // taking the first N >= 1 whose mkdir succeeds, so two instances never share one.
     // Returns an empty path when no folder could be made.

@@ -61,7 +61,8 @@ QString failedMessage(Kind kind, const QString& upperExtension) {
 void setUpReaders() {
     static std::once_flag once;
     std::call_once(once, [] {
-        // Qt's default; stated here so that a hostile header is refused at a known bound.
+        // Twice Qt's default of 128 MB, so that a 50-megapixel camera picture still decodes; a
+        // header claiming more is refused before anything is allocated.
         QImageReader::setAllocationLimit(256);
     });
 }

@@ -26,3 +26,18 @@ class SilentMessages : public UserMessages {
 public:
     MessageAnswer ask(MessageKind, MessageButtons, const QString&) override { return MessageAnswer::Ok; }
 };
+
+// Passes every message on and counts them, for callers that must know whether the user has been
+// told anything.
+class CountingMessages : public UserMessages {
+public:
+    explicit CountingMessages(UserMessages& inner) : inner_(inner) {}
+    MessageAnswer ask(MessageKind kind, MessageButtons buttons, const QString& text) override {
+        ++count;
+        return inner_.ask(kind, buttons, text);
+    }
+    int count = 0;
+
+private:
+    UserMessages& inner_;
+};

@@ -121,7 +121,9 @@ std::unique_ptr<TransitionCanvas> makeScreenCanvas(TPMultiImage& target, const Q
 void RunTransition(TEdge& host) {
     if (host.frame_.isNull())
         return;
-    QCoreApplication::processEvents();
+    // Pending paints and notices are let through once, as before every effect; keys and clicks
+    // wait for the slide to be on screen, so that no command runs in the middle of a step.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     RunGuard guard{host, host.frame_, QImage()};
 

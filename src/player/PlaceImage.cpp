@@ -54,6 +54,8 @@ TFXMethod methodForCycle(int cycle) {
 
 QImage composeFrame(const Picture& picture, const Placement& placement, const QColor& background) {
     QImage frame(placement.display, QImage::Format_RGB32);
+    if (frame.isNull())
+        return frame;
     frame.fill(background);
     QPainter painter(&frame);
     picture.draw(painter,
@@ -75,7 +77,10 @@ bool PlaceImage(TPMultiImage& loader, TPMultiImage& display, TEdge& host, bool f
         }
         const std::optional<Placement> placement =
             placeGeometry(loader.picture().size(), visible, screen, fit);
-        if (!placement)
+        // A picture claiming an enormous natural size would need a frame of gigabytes when shown
+        // unscaled; such a slide cannot be shown.
+        if (!placement ||
+            static_cast<qint64>(placement->display.width()) * placement->display.height() > kMaxFramePixels)
             return false;
 
         // Dock the display to the visible area, or size it for scrolling.
@@ -89,6 +94,8 @@ bool PlaceImage(TPMultiImage& loader, TPMultiImage& display, TEdge& host, bool f
         }
 
         QImage frame = composeFrame(loader.picture(), *placement, background);
+        if (frame.isNull())
+            return false;
         if (host.FXMethod != FXNone) {
             host.frame() = frame;
             RunTransition(host);

@@ -12,6 +12,9 @@
 
 class TPMultiImage;
 
+// The largest frame a slide is composed on: 64 million pixels (256 MB).
+inline constexpr qint64 kMaxFramePixels = 64LL * 1024 * 1024;
+
 // The figures of one placement.
 struct Placement {
     QSize display; // the display control's (and so the frame's) size

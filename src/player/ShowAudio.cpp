@@ -70,6 +70,10 @@ void ShowAudio::MediaPlayer1Notify(MediaPlayer::NotifyResult result, quint64 pla
     // is the current one.
     if (playId && playId != music_->lastPlayId())
         return;
+    // A track that ended just before the music was closed (Esc, stop, the end of the show,
+    // "&Music Off"): its notice was already on its way, but the music is over.
+    if (music_->mode() == MediaPlayer::Mode::NotReady)
+        return;
     const QStringList& songs = host_.document().SongList;
     music_->close();
     if (songs.isEmpty())

@@ -286,6 +286,10 @@ void TfmShow::ShowTimerTimer() {
     ShowTimer->setInterval(t != 0 ? t : host_.delayPosition() * 1000);
     UpdateShowStatus(path);
     DisplaySlide(path);
+    // The window may have been closed while the slide was painted in (the transition lets
+    // window messages through once); a stopped show starts no sound and no timer.
+    if (!isVisible())
+        return;
     if (host_.musicEnabled())
         audio_->PlaySlideAudio(doc.SlideAudio.value(i));
     NextSlide = i + 1;
@@ -342,10 +346,10 @@ bool TfmShow::DisplaySlide(const QString& path) {
         ImageScroll->verticalScrollBar()->setValue(0);
         ok = PlaceImage(*jpgImage2, *jpgImage, *Edge, FitToWindow, EffectCounter,
                         ImageScroll->palette().color(QPalette::Window), screenSize_);
-    } catch (const std::exception& error) {
+    } catch (const ImageLoadError& error) {
         // A damaged metafile or icon: say what the decoder said, then treat the slide as
         // unreadable rather than stalling the show on it.
-        host_.messages().error(QString::fromLocal8Bit(error.what()));
+        host_.messages().error(error.text());
     }
     if (ok) {
         pnNoPicFound->hide();
@@ -363,7 +367,9 @@ void TfmShow::Next1Click() {
     const bool armed = ShowTimer->isActive();
     armTimer(false);
     ShowTimerTimer();
-    armTimer(armed);
+    // Past the last slide of a show that does not loop the step has ended the show; a hidden
+    // window keeps its timer disarmed.
+    armTimer(armed && isVisible());
 }
 
 void TfmShow::Back1Click() {
@@ -375,7 +381,7 @@ void TfmShow::Back1Click() {
             NextSlide = n - 1;
     }
     ShowTimerTimer();
-    armTimer(armed);
+    armTimer(armed && isVisible());
 }
 
 void TfmShow::Pause1Click() {

@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(SpaceCheck, SavingCountsFilesRecordsAndHeaderLessTheReplacedTarget) {
+TEST(SpaceCheck, SavingCountsFilesRecordsAndHeaderEvenOverAnOldShow) {
     TempFolder tmp;
     const QStringList pack = {tmp.write("a.jpg", QByteArray(1000, 'a')),
                               tmp.write("b.wav", QByteArray(500, 'b')), tmp.file("gone.jpg")};
@@ -23,11 +23,13 @@ TEST(SpaceCheck, SavingCountsFilesRecordsAndHeaderLessTheReplacedTarget) {
     EXPECT_EQ(messages.texts(), QStringList({"Insufficient space on drive: /media/show"}));
     EXPECT_EQ(messages.shown[0].kind, MessageKind::Warning);
 
-    // Saving over a larger existing show needs less room than saving under a new name.
+    // The show being replaced stays on disk until the new one is complete: its room is not free.
     tmp.write("old.cjf", QByteArray(800, 'o'));
-    disk.free = needed - 800;
+    disk.free = needed - 1;
+    EXPECT_FALSE(SpaceCheck::forSaving(pack, tmp.file("old.cjf"), disk, messages));
+    disk.free = needed;
     EXPECT_TRUE(SpaceCheck::forSaving(pack, tmp.file("old.cjf"), disk, messages));
-    EXPECT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown.size(), 2);
 }
 
 TEST(SpaceCheck, SavingWhereTheFileSystemCannotBeAsked) {

@@ -86,6 +86,10 @@ SoundInfo examine(const QString& path, MidiFile& midi, SNDFILE** sampled, SF_INF
         if (!midi.parse(bytes, &info.error))
             return info;
         info.lengthMs = midi.lengthMilliseconds();
+        // A sound that ends as it starts would finish, and start the next track, as fast as the
+        // output asks for samples.
+        if (midi.lengthMilliseconds() <= 0)
+            info.error = QStringLiteral("the file holds no sound (it lasts 0 ms)");
         return info;
     }
     file.close();
@@ -108,6 +112,11 @@ SoundInfo examine(const QString& path, MidiFile& midi, SNDFILE** sampled, SF_INF
         return info;
     }
     info.lengthMs = std::llround(double(sf.frames) * 1000.0 / sf.samplerate);
+    if (sf.frames == 0) {
+        info.error = QStringLiteral("the file holds no sound (it lasts 0 ms)");
+        sf_close(handle);
+        return info;
+    }
     if (sampled) {
         *sampled = handle;
         *sampledInfo = sf;
