@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -264,7 +265,18 @@ int TfmShow::slideTime(int index) {
     return 0;
 }
 
+bool TfmShow::deferredDuringStep(void (TfmShow::*command)()) {
+    if (!stepping_)
+        return false;
+    QTimer::singleShot(0, this, command);
+    return true;
+}
+
 void TfmShow::ShowTimerTimer() {
+    if (deferredDuringStep(&TfmShow::ShowTimerTimer))
+        return;
+    stepping_ = true;
+    const auto done = qScopeGuard([this] { stepping_ = false; });
     armTimer(false);
     audio_->cutSlideSound();
     ShowDocument& doc = host_.document();
@@ -364,6 +376,8 @@ bool TfmShow::DisplaySlide(const QString& path) {
 }
 
 void TfmShow::Next1Click() {
+    if (deferredDuringStep(&TfmShow::Next1Click))
+        return;
     const bool armed = ShowTimer->isActive();
     armTimer(false);
     ShowTimerTimer();
@@ -373,6 +387,8 @@ void TfmShow::Next1Click() {
 }
 
 void TfmShow::Back1Click() {
+    if (deferredDuringStep(&TfmShow::Back1Click))
+        return;
     const bool armed = ShowTimer->isActive();
     armTimer(false);
     const int n = host_.document().slideCount();
@@ -385,6 +401,8 @@ void TfmShow::Back1Click() {
 }
 
 void TfmShow::Pause1Click() {
+    if (deferredDuringStep(&TfmShow::Pause1Click))
+        return;
     armTimer(false);
     setStatus(0, QStringLiteral("Paused"));
     host_.setAutoAdvance(false);
@@ -393,6 +411,8 @@ void TfmShow::Pause1Click() {
 }
 
 void TfmShow::Resume1Click() {
+    if (deferredDuringStep(&TfmShow::Resume1Click))
+        return;
     host_.setAutoAdvance(true);
     armTimer(true);
     ShowTimerTimer();
@@ -401,6 +421,8 @@ void TfmShow::Resume1Click() {
 }
 
 void TfmShow::btPauseClick() {
+    if (deferredDuringStep(&TfmShow::btPauseClick))
+        return;
     if (host_.autoAdvance()) {
         btPause->setChecked(true);
         Pause1Click();
@@ -416,6 +438,8 @@ void TfmShow::closePlayers() {
 }
 
 void TfmShow::btStopClick() {
+    if (deferredDuringStep(&TfmShow::btStopClick))
+        return;
     armTimer(false);
     NextSlide = 0;
     host_.showEditor();
@@ -426,6 +450,8 @@ void TfmShow::btStopClick() {
 }
 
 void TfmShow::StopShow1Click() {
+    if (deferredDuringStep(&TfmShow::StopShow1Click))
+        return;
     close();
 }
 
@@ -443,6 +469,10 @@ void TfmShow::FormClose() {
 }
 
 void TfmShow::FormKeyPress(QChar key) {
+    if (stepping_) {
+        QTimer::singleShot(0, this, [this, key] { FormKeyPress(key); });
+        return;
+    }
     if (key.unicode() == 27) {
         armTimer(false);
         NextSlide = 0;

@@ -115,6 +115,9 @@ private:
     int slideTime(int index);
     void setStatus(int panel, const QString& text);
     void showPointer();
+    // True while an advance step runs: a command arriving then (the transition lets window
+    // messages through once) is run when the step is over instead.
+    bool deferredDuringStep(void (TfmShow::*command)());
 
     ShowHost& host_;
     std::unique_ptr<ShowAudio> audio_;
@@ -123,4 +126,5 @@ private:
     QTimer* pointerTimer_;
     QSize screenSize_;
     QSet<int> reportedTimings_;
+    bool stepping_ = false;
 };

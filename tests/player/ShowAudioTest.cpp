@@ -262,3 +262,24 @@ TEST_F(ShowAudioTest, ClosingStopsEverything) {
     run(50);
     EXPECT_EQ(tap.peak, 0.0f);
 }
+
+TEST_F(ShowAudioTest, ATrackEndingJustBeforeTheShowStopsDoesNotRestartTheMusic) {
+    host.doc.SongList = {tone(QStringLiteral("a.wav"), 50), tone(QStringLiteral("b.wav"), 50, 550)};
+    ASSERT_TRUE(audio->startMusic());
+    // Play the first track to its end without letting its notice through, then stop the show.
+    for (int i = 0; i < 10; ++i)
+        engine.pull(kBlock);
+    audio->closeBoth();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(music().mode(), MediaPlayer::Mode::NotReady);
+    EXPECT_EQ(audio->TrackIndex(), 0);
+}
+
+TEST_F(ShowAudioTest, ASoundOfNoLengthIsRefusedRatherThanLoopedAtOnce) {
+    const QString empty = dir.write(QStringLiteral("empty.wav"),
+                                    SoundFiles::wav(kRate, 1, 16, 0, [](qint64, int) { return 0.0; }));
+    host.doc.SongList = {empty};
+    EXPECT_FALSE(audio->startMusic());
+    EXPECT_EQ(host.shownMessages.texts(), QStringList({ShowAudio::unableToPlayText(empty)}));
+    EXPECT_EQ(music().mode(), MediaPlayer::Mode::NotReady);
+}

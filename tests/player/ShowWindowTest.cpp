@@ -7,6 +7,7 @@
 #include "audio/AudioEngine.h"
 #include "uShow.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QScrollArea>
@@ -128,6 +129,21 @@ TEST_F(ShowWindow, BackFromTheFirstSlideShowsTheLastAndKeysMoveTheShow) {
     EXPECT_EQ(w.statusText(1), "Slide: 3 of 3");
     QTest::keyClick(&w, Qt::Key_N);
     EXPECT_FALSE(w.isVisible()) << "Next on the last slide without loop ends the show";
+    EXPECT_FALSE(w.ShowTimer->isActive()) << "and the hidden window's timer stays off";
+}
+
+TEST_F(ShowWindow, AKeyPressedDuringATransitionWaitsForTheSlideToBeOnScreen) {
+    makeSlides(3);
+    host.effects = true;
+    TfmShow& w = start();
+    QCoreApplication::postEvent(
+        &w, new QKeyEvent(QEvent::KeyPress, Qt::Key_N, Qt::NoModifier, QStringLiteral("n")));
+    w.Next1Click(); // its transition lets pending window messages through once
+    EXPECT_EQ(w.statusText(1), "Slide: 2 of 3");
+    EXPECT_EQ(w.NextSlide, 2);
+    for (int i = 0; i < 20 && w.statusText(1) != "Slide: 3 of 3"; ++i)
+        QTest::qWait(5);
+    EXPECT_EQ(w.statusText(1), "Slide: 3 of 3") << "then the key is handled";
 }
 
 TEST_F(ShowWindow, AOneSlideShowShowsItsSlideAgainOnBack) {
