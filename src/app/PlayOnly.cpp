@@ -57,8 +57,8 @@ int playShowFile(const QString& path, UserMessages& messages, AudioEngine& engin
     host.setShow(&show);
     show.MusicEnabled = host.musicEnabled();
     show.startShow();
-    if (!finished)
-        QApplication::exec();
+    // 0 when the show ended; 128 + the signal's number when it was stopped from outside.
+    const int code = finished ? 0 : QApplication::exec();
     show.hide();
-    return 0;
+    return code;
 }

@@ -5,6 +5,7 @@
 #include "DialogMessages.h"
 #include "PlayOnly.h"
 #include "QuietQtMessages.h"
+#include "QuitOnSignal.h"
 #include "audio/AudioEngine.h"
 
 #include <QApplication>
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: orvanne --play SHOW.cjf\n");
         return 2;
     }
+    QuitOnSignal quitOnSignal;
     DialogMessages messages;
     AudioEngine engine(AudioEngine::Output::Device);
     return playShowFile(show, messages, engine);

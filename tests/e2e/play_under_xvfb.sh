@@ -67,5 +67,12 @@ for _ in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$pid" 2>/dev/null; then kill "$pid"; fail "Esc did not end the program"; fi
 wait "$pid" || fail "exit status $?"
 echo "ok: Esc ended the program"
+"$bin/orvanne" --play "$work/e2e.cjf" &
+pid=$!
+xdotool search --sync --onlyvisible --name "SlideShow - e2e" >/dev/null
+kill -TERM "$pid"
+status=0; wait "$pid" || status=$?
+[ "$status" = 143 ] || fail "SIGTERM: exit status $status, wanted 143"
+echo "ok: SIGTERM ended the program in order"
 [ -z "$(ls -A "$work/cache" 2>/dev/null | grep OrvanneSlides)" ] || fail "a working folder was left behind"
 echo "ok: the working folders are gone"
