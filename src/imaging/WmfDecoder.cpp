@@ -12,7 +12,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <mutex>
+#include <vector>
 
 #include <libwmf/api.h>
 #include <libwmf/defs.h>
@@ -190,9 +192,72 @@ QByteArray frameProbes(const Frame& frame) {
     return probes;
 }
 
+// ---------------------------------------------------------------------------------------------
+// The drawing state a SaveDC keeps and a RestoreDC brings back. The player's SaveDC starts the new
+// level from its own defaults (opaque white background, black text, top-left alignment, alternate
+// filling) instead of from the state it saves, and its RestoreDC always goes back exactly one
+// level, whatever the record asks. Office suites set the background mode and text alignment once
+// and then wrap every shape and text in SaveDC/RestoreDC, so the player alone would draw each text
+// in an opaque white box, a whole font height below its baseline. The record walk therefore keeps
+// its own stack and rewrites the stream so that the player's state is always the true one: after
+// each SaveDC it repeats whatever differs from the player's defaults, and each RestoreDC becomes
+// as many one-level restores as it really undoes (none when it names a level that was never
+// saved).
+
+struct DrawingState {
+    quint16 backgroundMode = 2;                     // OPAQUE
+    quint16 backgroundColour[2] = {0xFFFF, 0x00FF}; // white, as a COLORREF's two words
+    quint16 textColour[2] = {0, 0};                 // black
+    quint16 textAlign = 0;                          // top left
+    quint16 polyFillMode = 1;                       // ALTERNATE
+};
+
+// libwmf gives up beyond this many saved levels; so does the walk, before handing it the file.
+constexpr std::size_t MaxSavedStates = 1024;
+
+void appendRecord(QByteArray& out, quint16 function, std::initializer_list<quint16> params) {
+    const auto append16 = [&](quint16 w) {
+        out.append(char(w & 0xFF));
+        out.append(char(w >> 8));
+    };
+    const quint32 words = 3 + quint32(params.size());
+    append16(quint16(words & 0xFFFF));
+    append16(quint16(words >> 16));
+    append16(function);
+    for (quint16 p : params)
+        append16(p);
+}
+
+// The records that set state differing from what the player's SaveDC starts a level with.
+void repeatState(QByteArray& out, const DrawingState& state) {
+    const DrawingState fresh;
+    if (state.backgroundMode != fresh.backgroundMode)
+        appendRecord(out, 0x0102, {state.backgroundMode});
+    if (state.backgroundColour[0] != fresh.backgroundColour[0] ||
+        state.backgroundColour[1] != fresh.backgroundColour[1])
+        appendRecord(out, 0x0201, {state.backgroundColour[0], state.backgroundColour[1]});
+    if (state.textColour[0] != fresh.textColour[0] || state.textColour[1] != fresh.textColour[1])
+        appendRecord(out, 0x0209, {state.textColour[0], state.textColour[1]});
+    if (state.textAlign != fresh.textAlign)
+        appendRecord(out, 0x012E, {state.textAlign});
+    if (state.polyFillMode != fresh.polyFillMode)
+        appendRecord(out, 0x0106, {state.polyFillMode});
+}
+
+// How many levels a RestoreDC with this argument goes back from depth: a negative argument counts
+// back from the current level, a positive one names the level a SaveDC created (the first is 1).
+// Zero when the level does not exist, which restores nothing.
+std::size_t levelsRestored(qint16 argument, std::size_t depth) {
+    if (argument < 0)
+        return std::size_t(-qint32(argument)) <= depth ? std::size_t(-qint32(argument)) : 0;
+    if (argument > 0 && std::size_t(argument) <= depth)
+        return depth - std::size_t(argument) + 1;
+    return 0;
+}
+
 bool sanitize(QByteArray& data, Frame* frame, QString* error) {
     const qsizetype n = data.size();
-    auto* bytes = reinterpret_cast<uchar*>(data.data());
+    const auto* bytes = reinterpret_cast<const uchar*>(data.constData());
     qsizetype offset = 0;
     if (n >= 4 && u32(bytes) == PlaceableKey) {
         if (n < PlaceableSize + HeaderSize) {
@@ -212,17 +277,21 @@ bool sanitize(QByteArray& data, Frame* frame, QString* error) {
         *error = QStringLiteral("The metafile header is incomplete");
         return false;
     }
-    uchar* header = bytes + offset;
+    const uchar* header = bytes + offset;
     const quint16 type = u16(header);
     const quint16 headerWords = u16(header + 2);
     if ((type != 1 && type != 2) || headerWords != 9) {
         *error = QStringLiteral("Not a Windows metafile");
         return false;
     }
+    QByteArray out;
+    out.reserve(n + 64);
+    out.append(data.constData(), offset + HeaderSize);
     qsizetype pos = offset + HeaderSize;
     quint32 largest = 3;
     quint32 objects = 0;
-    bool ended = false;
+    DrawingState state;
+    std::vector<DrawingState> saved;
     while (pos < n) {
         if (n - pos < 6) {
             *error = QStringLiteral("The metafile ends in the middle of a record");
@@ -234,25 +303,70 @@ bool sanitize(QByteArray& data, Frame* frame, QString* error) {
             *error = QStringLiteral("A metafile record claims a size it does not have");
             return false;
         }
-        if (!variableRecordFits(function, bytes + pos + 6, words - 3)) {
+        const uchar* par = bytes + pos + 6;
+        if (!variableRecordFits(function, par, words - 3)) {
             *error = QStringLiteral("A metafile record is too short for its contents");
             return false;
         }
+        if (function == 0)
+            break; // the closing record, added back below (some writers leave it out anyway)
         largest = std::max(largest, words);
-        if (function == 0x020B) { // window origin: y, x
-            windowY = s16(bytes + pos + 6);
-            windowX = s16(bytes + pos + 8);
-        } else if (function == 0x020C) { // window extent: y, x
-            windowH = s16(bytes + pos + 6);
-            windowW = s16(bytes + pos + 8);
-        }
         if (isObjectCreation(function))
             ++objects;
-        pos += qsizetype(words) * 2;
-        if (function == 0) {
-            ended = true;
+        bool copy = true;
+        switch (function) {
+        case 0x020B: // window origin: y, x
+            windowY = s16(par);
+            windowX = s16(par + 2);
+            break;
+        case 0x020C: // window extent: y, x
+            windowH = s16(par);
+            windowW = s16(par + 2);
+            break;
+        case 0x0102:
+            state.backgroundMode = u16(par);
+            break;
+        case 0x0201:
+            state.backgroundColour[0] = u16(par);
+            state.backgroundColour[1] = u16(par + 2);
+            break;
+        case 0x0209:
+            state.textColour[0] = u16(par);
+            state.textColour[1] = u16(par + 2);
+            break;
+        case 0x012E:
+            state.textAlign = u16(par);
+            break;
+        case 0x0106:
+            state.polyFillMode = u16(par);
+            break;
+        case 0x001E: // SaveDC
+            if (saved.size() >= MaxSavedStates) {
+                *error = QStringLiteral("The metafile saves its drawing state too many times");
+                return false;
+            }
+            saved.push_back(state);
+            out.append(reinterpret_cast<const char*>(bytes + pos), qsizetype(words) * 2);
+            repeatState(out, state);
+            copy = false;
+            break;
+        case 0x0127: { // RestoreDC
+            const std::size_t levels = levelsRestored(s16(par), saved.size());
+            if (levels > 0) {
+                state = saved[saved.size() - levels];
+                saved.resize(saved.size() - levels);
+            }
+            for (std::size_t i = 0; i < levels; ++i)
+                appendRecord(out, 0x0127, {0xFFFF});
+            copy = false;
             break;
         }
+        default:
+            break;
+        }
+        if (copy)
+            out.append(reinterpret_cast<const char*>(bytes + pos), qsizetype(words) * 2);
+        pos += qsizetype(words) * 2;
     }
     if (!placeable && windowW != 0 && windowH != 0) {
         frame->known = true;
@@ -261,23 +375,20 @@ bool sanitize(QByteArray& data, Frame* frame, QString* error) {
         frame->right = qint16(qBound(-32768, int(windowX) + windowW, 32767));
         frame->bottom = qint16(qBound(-32768, int(windowY) + windowH, 32767));
     }
-    // Drop the closing record (some writers leave it out anyway), add the frame probes, close.
-    if (ended)
-        pos -= 6;
-    data.truncate(pos);
+    // The frame probes, then the closing record.
     if (frame->known)
-        data.append(frameProbes(*frame));
+        out.append(frameProbes(*frame));
     const char closing[6] = {3, 0, 0, 0, 0, 0};
-    data.append(closing, 6);
-    pos = data.size();
-    bytes = reinterpret_cast<uchar*>(data.data());
-    header = bytes + offset;
+    out.append(closing, 6);
+    // Rewrite the header counts from what the stream now really holds.
+    auto* head = reinterpret_cast<uchar*>(out.data()) + offset;
     largest = std::max<quint32>(largest, 7);
-    const quint16 claimedObjects = u16(header + 10);
+    const quint16 claimedObjects = u16(head + 10);
     const quint16 objectCount = quint16(std::min<quint32>(65535, std::max<quint32>(claimedObjects, objects)));
-    qToLittleEndian<quint32>(quint32((pos - offset) / 2), header + 6);
-    qToLittleEndian<quint16>(objectCount, header + 10);
-    qToLittleEndian<quint32>(largest, header + 12);
+    qToLittleEndian<quint32>(quint32((out.size() - offset) / 2), head + 6);
+    qToLittleEndian<quint16>(objectCount, head + 10);
+    qToLittleEndian<quint32>(largest, head + 12);
+    data = std::move(out);
     return true;
 }
 
@@ -602,28 +713,56 @@ void regionClip(wmfAPI* api, wmfPolyRectangle_t* d) {
     rec->clip = std::move(path);
 }
 
-void drawText(wmfAPI* api, wmfDrawText_t* d) {
-    if (!d->str || !d->dc || !d->dc->font)
-        return;
-    const wmfFont* f = d->dc->font;
-    const QString text = TextCodec::decode(d->str, qsizetype(std::strlen(d->str)));
-    if (text.isEmpty() || !(d->font_height > 0))
-        return;
-    // Glyphs are laid out at a fixed reference size and scaled, because device units may be far
-    // smaller than a pixel (a metafile in inches) and font pixel sizes are whole numbers.
-    constexpr int reference = 100;
+// Glyphs are laid out at a fixed reference size and scaled, because device units may be far
+// smaller than a pixel (a metafile in inches) and font pixel sizes are whole numbers.
+constexpr int ReferencePixels = 100;
+
+QFont fontOf(const wmfFont* f) {
     QFont font(f->lfFaceName ? TextCodec::decode(f->lfFaceName, qsizetype(std::strlen(f->lfFaceName)))
                              : QString());
-    font.setPixelSize(reference);
+    font.setPixelSize(ReferencePixels);
     font.setWeight(f->lfWeight >= 600 ? QFont::Bold : QFont::Normal);
     font.setItalic(f->lfItalic);
     font.setUnderline(f->lfUnderline);
     font.setStrikeOut(f->lfStrikeOut);
-    const double factor = d->font_height / reference;
-    const double angle = -double(f->lfEscapement) / 10.0;
+    return font;
+}
+
+// How far below the point the player placed the text its baseline really lies, in reference
+// pixels along the text's own down direction. The player moves a top-aligned point down by a
+// whole font height and leaves every other one alone (its test for "baseline" also matches
+// bottom alignment); the font's own ascent and descent say where the baseline is.
+double baselineCorrection(unsigned align, const QFontMetricsF& metrics) {
+    const double placedBelow = (align & TA_BASELINE) ? 0.0 : double(ReferencePixels);
+    double wanted = 0.0;
+    switch (align & TA_BASELINE) {
+    case TA_TOP:
+        wanted = metrics.ascent();
+        break;
+    case TA_BOTTOM:
+        wanted = -metrics.descent();
+        break;
+    default:
+        break;
+    }
+    return wanted - placedBelow;
+}
+
+// Background mode, colours and alignment come from the player's state, which the record walk
+// keeps true across SaveDC and RestoreDC.
+void drawText(wmfAPI* api, wmfDrawText_t* d) {
+    if (!d->str || !d->dc || !d->dc->font)
+        return;
+    const QString text = TextCodec::decode(d->str, qsizetype(std::strlen(d->str)));
+    if (text.isEmpty() || !(d->font_height > 0))
+        return;
+    const QFont font = fontOf(d->dc->font);
+    const double factor = d->font_height / ReferencePixels;
+    const double angle = -double(d->dc->font->lfEscapement) / 10.0;
     const QPointF origin = point(d->pt);
     const QColor ink = colour(d->dc->textcolor);
     const QColor background = d->dc->bgmode == OPAQUE ? colour(d->dc->bgcolor) : QColor();
+    const double baseline = baselineCorrection(d->dc->textalign, QFontMetricsF(font));
     const auto clip = recorder(api)->clip;
     add(api, [=](QPainter& p, double) {
         if (clip)
@@ -634,10 +773,10 @@ void drawText(wmfAPI* api, wmfDrawText_t* d) {
         p.setFont(font);
         if (background.isValid()) {
             const QFontMetricsF m(font);
-            p.fillRect(QRectF(0, -m.ascent(), m.horizontalAdvance(text), m.height()), background);
+            p.fillRect(QRectF(0, baseline - m.ascent(), m.horizontalAdvance(text), m.height()), background);
         }
         p.setPen(ink);
-        p.drawText(QPointF(0, 0), text);
+        p.drawText(QPointF(0, baseline), text);
     });
 }
 

@@ -4,6 +4,7 @@
 #include "TempFolder.h"
 #include "WmfWriter.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -188,6 +189,93 @@ TEST(Metafile, TextIsDrawnInTheTextColour) {
             blueish += qBlue(img.pixel(x, y)) > 200 && qRed(img.pixel(x, y)) < 60;
     EXPECT_GT(blueish, 100);
     EXPECT_EQ(countColour(img, White, QRect(0, 70, 100, 30)), 3000) << "nothing below the baseline";
+}
+
+// Office suites set the text state once and wrap every shape and text in SaveDC/RestoreDC; the
+// state must survive the save and come back with whichever level a RestoreDC names.
+TEST(Metafile, TextKeepsTheStateSavedAroundIt) {
+    constexpr quint16 Transparent = 1, Opaque = 2, Top = 0, Baseline = 24;
+    struct Case {
+        const char* name;
+        quint16 mode;                            // background mode set before anything is saved
+        quint16 align;                           // text alignment set before anything is saved
+        std::function<void(WmfWriter&)> between; // records between that and the text
+        bool boxed;                              // an opaque red box behind the text
+    };
+    // On green, so that a box of any colour shows; red is what no pixel has without one.
+    const Case cases[] = {
+        {"saved once", Transparent, Baseline, [](WmfWriter& w) { w.saveDC(); }, false},
+        {"opaque background saved", Opaque, Baseline, [](WmfWriter& w) { w.saveDC(); }, true},
+        {"top alignment saved", Transparent, Top, [](WmfWriter& w) { w.saveDC(); }, false},
+        {"restored two levels back", Transparent, Baseline,
+         [](WmfWriter& w) {
+             w.saveDC();
+             w.setBkMode(Opaque);
+             w.saveDC();
+             w.restoreDC(-2);
+         },
+         false},
+        {"restored to the first saved level", Transparent, Baseline,
+         [](WmfWriter& w) {
+             w.saveDC();
+             w.setBkMode(Opaque);
+             w.saveDC();
+             w.saveDC();
+             w.restoreDC(1);
+         },
+         false},
+        {"restore of a level never saved", Opaque, Baseline,
+         [](WmfWriter& w) {
+             w.restoreDC(-1);
+             w.saveDC();
+             w.setBkMode(Transparent);
+             w.restoreDC(-2);
+             w.restoreDC(3);
+         },
+         false},
+    };
+    constexpr int x = 5, y = 30;
+    for (const Case& c : cases) {
+        WmfWriter w = canvas();
+        w.createPen(5 /* null */, 0, 0);
+        w.selectObject(0);
+        w.createBrush(0, Green);
+        w.selectObject(1);
+        w.rectangle(0, 0, 100, 100);
+        w.createFont(-40, "DejaVu Sans");
+        w.selectObject(2);
+        w.setTextColor(Blue);
+        w.setBkColor(Red);
+        w.setBkMode(c.mode);
+        w.setTextAlign(c.align);
+        c.between(w);
+        w.textOut(x, y, "HH");
+        w.restoreDC(-1);
+        const QImage img = render(w);
+
+        int blueInk = 0, boxed = 0, red = 0, lowestInk = -1;
+        for (int row = 0; row < img.height(); ++row)
+            for (int col = 0; col < img.width(); ++col) {
+                const QRgb p = img.pixel(col, row);
+                if (qRed(p) < 100 && qGreen(p) < 100) { // glyphs of any colour
+                    lowestInk = row;
+                    blueInk += qBlue(p) > 150;
+                }
+                boxed += qRed(p) > 150;
+                red += qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60;
+            }
+        EXPECT_GT(blueInk, 100) << c.name << ": the text is drawn in the saved text colour";
+        if (c.boxed)
+            EXPECT_GT(red, 500) << c.name << ": a box in the saved background colour";
+        else
+            EXPECT_EQ(boxed, 0) << c.name << ": no opaque box behind the text";
+        // A capital sits on the baseline: at the point itself, or one font ascent below a
+        // top-aligned point.
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(40);
+        const double baseline = c.align == Top ? y + QFontMetricsF(font).ascent() : y;
+        EXPECT_NEAR(lowestInk + 1, baseline, 1.0) << c.name;
+    }
 }
 
 TEST(Metafile, EmbeddedBitmapsAreStretchedIntoTheirRectangle) {

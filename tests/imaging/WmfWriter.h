@@ -59,6 +59,10 @@ public:
     void setBkColor(QRgb c) { record(0x0201, colorWords(c)); }
     void setTextColor(QRgb c) { record(0x0209, colorWords(c)); }
     void setPolyFillMode(quint16 mode) { record(0x0106, {mode}); }
+    void setTextAlign(quint16 align) { record(0x012E, {align}); }
+    void saveDC() { record(0x001E, {}); }
+    // A negative level counts back from the current one; a positive one names a saved level.
+    void restoreDC(qint16 level) { record(0x0127, {quint16(level)}); }
     void createPen(quint16 style, qint16 width, QRgb c) {
         const QList<quint16> cw = colorWords(c);
         record(0x02FA, {style, quint16(width), 0, cw[0], cw[1]});
