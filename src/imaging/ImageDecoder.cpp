@@ -8,7 +8,10 @@
 #include <QImageReader>
 #include <QtEndian>
 
+#include <array>
+#include <bit>
 #include <mutex>
+#include <optional>
 
 namespace {
 
@@ -96,10 +99,13 @@ bool pickLargestIcon(QImageReader& reader) {
     return reader.jumpToImage(best) || best == 0;
 }
 
+// The start of a BMP file: the file header, the information header and the bit-field masks that
+// follow a 40-byte information header (or lie inside a longer one).
+constexpr qint64 BitmapHeadBytes = 70;
+
 // Qt's BMP reader shows whatever part of an uncompressed bitmap the file holds and calls the rest
 // black. A bitmap whose file ends before its pixels do is a damaged file, and is reported as one.
-bool bitmapIsComplete(QIODevice& device, QString* error) {
-    const QByteArray h = device.peek(54);
+bool bitmapIsComplete(const QByteArray& h, qint64 fileSize, QString* error) {
     if (h.size() < 30 || !h.startsWith("BM"))
         return true; // not a BMP file header: the reader decides
     const auto* b = reinterpret_cast<const uchar*>(h.constData());
@@ -114,15 +120,93 @@ bool bitmapIsComplete(QIODevice& device, QString* error) {
     if ((compression != 0 && compression != 3) || width <= 0 || bits == 0)
         return true;
     const qint64 rowBytes = ((width * bits + 31) / 32) * 4;
-    if (device.size() < qint64(offBits) + rowBytes * height) {
+    if (fileSize < qint64(offBits) + rowBytes * height) {
         *error = QStringLiteral("The bitmap's pixel data ends before the end of the picture");
         return false;
     }
     return true;
 }
 
+// Qt widens the 5- and 6-bit channels of a 16-bit bitmap by shifting them up, so that full scale
+// comes out as 248 or 252 and a white picture turns grey. Repeating a channel's bits into the
+// low ones instead makes full scale 255 and keeps the steps even; one table per channel.
+class ChannelWidening {
+public:
+    // The widening a BMP file's header asks for: only 16-bit bitmaps, uncompressed (5-5-5) or
+    // with bit-field masks; empty for every other file.
+    static std::optional<ChannelWidening> forBitmap(const QByteArray& h) {
+        if (h.size() < 34 || !h.startsWith("BM"))
+            return std::nullopt;
+        const auto* b = reinterpret_cast<const uchar*>(h.constData());
+        const quint32 infoSize = qFromLittleEndian<quint32>(b + 14);
+        const quint16 bits = qFromLittleEndian<quint16>(b + 28);
+        const quint32 compression = qFromLittleEndian<quint32>(b + 30);
+        if (infoSize < 40 || bits != 16)
+            return std::nullopt;
+        quint32 masks[4] = {0x7C00, 0x03E0, 0x001F, 0}; // red, green, blue, alpha
+        if (compression == 3) {
+            if (h.size() < 66)
+                return std::nullopt;
+            for (int i = 0; i < 3; ++i)
+                masks[i] = qFromLittleEndian<quint32>(b + 54 + 4 * i);
+            if (infoSize >= 56 && h.size() >= 70)
+                masks[3] = qFromLittleEndian<quint32>(b + 66);
+        } else if (compression != 0) {
+            return std::nullopt;
+        }
+        ChannelWidening widening;
+        bool any = false;
+        for (int i = 0; i < 4; ++i)
+            any |= widening.table_[i].fill(std::popcount(masks[i]));
+        if (!any)
+            return std::nullopt;
+        return widening;
+    }
+
+    QImage apply(QImage image) const {
+        const QImage::Format format = image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+        if (image.format() != format)
+            image.convertTo(format);
+        const bool alpha = format == QImage::Format_ARGB32;
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = line[x];
+                line[x] = qRgba(table_[0].at(qRed(p)), table_[1].at(qGreen(p)), table_[2].at(qBlue(p)),
+                                alpha ? table_[3].at(qAlpha(p)) : 255);
+            }
+        }
+        return image;
+    }
+
+private:
+    struct Table {
+        std::array<uchar, 256> value;
+        Table() {
+            for (int v = 0; v < 256; ++v)
+                value[v] = uchar(v);
+        }
+        // Qt leaves an n-bit channel in the top n bits of the byte; false when there is nothing
+        // to widen (a full byte, or a mask Qt does not read as a channel).
+        bool fill(int n) {
+            if (n < 1 || n > 7)
+                return false;
+            for (int v = 0; v < 256; ++v) {
+                const int top = v >> (8 - n);
+                int wide = 0;
+                for (int shift = 8 - n; shift > -n; shift -= n)
+                    wide |= shift >= 0 ? top << shift : top >> -shift;
+                value[v] = uchar(wide);
+            }
+            return true;
+        }
+        uchar at(int v) const { return value[v]; }
+    };
+    Table table_[4];
+};
+
 // Decodes a raster through Qt's readers (and our PCX plugin). On failure sets error.
-Picture decodeRaster(const QString& path, const QSize& decodeSize, Kind kind, QString* error) {
+Picture decodeRaster(const QString& path, const QSize& fitArea, Kind kind, QString* error) {
     setUpReaders();
     PcxImageHandler::clearLastError();
     QFile file(path);
@@ -135,8 +219,10 @@ Picture decodeRaster(const QString& path, const QSize& decodeSize, Kind kind, QS
     reader.setAutoTransform(true);
     if (kind == Kind::Icon)
         pickLargestIcon(reader);
-    if (!bitmapIsComplete(file, error))
+    const QByteArray head = file.peek(BitmapHeadBytes);
+    if (!bitmapIsComplete(head, file.size(), error))
         return Picture();
+    const std::optional<ChannelWidening> widening = ChannelWidening::forBitmap(head);
 
     const QSize stored = reader.size();
     if (stored.isValid() && qint64(stored.width()) * stored.height() > MaxRasterPixels) {
@@ -149,16 +235,24 @@ Picture decodeRaster(const QString& path, const QSize& decodeSize, Kind kind, QS
     // stored orientation and the natural size reported upright.
     const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
     QSize natural = stored.isValid() ? (turned ? stored.transposed() : stored) : QSize();
-    if (decodeSize.isValid() && !decodeSize.isEmpty() && stored.isValid() && !stored.isEmpty()) {
-        const QSize want = turned ? decodeSize.transposed() : decodeSize;
-        const QSize scaled = stored.scaled(want, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
-        if (scaled.width() < stored.width() && scaled.height() <= stored.height())
-            reader.setScaledSize(scaled);
+    QSize decodeSize;
+    if (fitArea.isValid() && !fitArea.isEmpty() && !natural.isEmpty()) {
+        const QSize drawn = fittedSize(natural, fitArea).expandedTo(QSize(1, 1));
+        if (drawn != natural)
+            decodeSize = turned ? drawn.transposed() : drawn;
     }
-    const QImage image = reader.read();
+    // A 16-bit bitmap is widened before it is scaled, so the shrinking works on the true colours.
+    if (decodeSize.isValid() && !widening)
+        reader.setScaledSize(decodeSize);
+    QImage image = reader.read();
     if (image.isNull()) {
         *error = readerError(reader);
         return Picture();
+    }
+    if (widening) {
+        image = widening->apply(std::move(image));
+        if (decodeSize.isValid())
+            image = image.scaled(decodeSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     if (!natural.isValid() || natural.isEmpty())
         natural = image.size();
@@ -190,7 +284,19 @@ DecodeResult decodeMetafile(const QString& path) {
 
 } // namespace
 
-DecodeResult decodeImageFile(const QString& path, const QSize& decodeSize) {
+QSize fittedSize(QSize picture, QSize area) {
+    if (picture.isEmpty() || area.isEmpty())
+        return picture;
+    const float ratioH = static_cast<float>(area.height()) / static_cast<float>(picture.height());
+    const float ratioW = static_cast<float>(area.width()) / static_cast<float>(picture.width());
+    const float scale = ratioH >= ratioW ? ratioW : ratioH;
+    if (scale >= 1.0f)
+        return picture;
+    return QSize(static_cast<int>(static_cast<double>(picture.width()) * static_cast<double>(scale)),
+                 static_cast<int>(static_cast<double>(picture.height()) * static_cast<double>(scale)));
+}
+
+DecodeResult decodeImageFile(const QString& path, const QSize& fitArea) {
     DecodeResult result;
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists() || info.isDir())
@@ -208,7 +314,7 @@ DecodeResult decodeImageFile(const QString& path, const QSize& decodeSize) {
         return decodeMetafile(path);
 
     QString error;
-    result.picture = decodeRaster(path, decodeSize, kind, &error);
+    result.picture = decodeRaster(path, fitArea, kind, &error);
     if (result.picture.isEmpty()) {
         result.picture = Picture();
         result.errorText = error.isEmpty() ? QStringLiteral("Unable to read image data") : error;

@@ -21,10 +21,16 @@ struct DecodeResult {
 // Decodes a file; the decoder is chosen by the upper-cased extension. Safe on any thread: it shows
 // nothing and touches no widget.
 //
-// decodeSize, when valid, is the size the picture will be drawn at: rasters are then decoded no
-// larger than needed (keeping the aspect ratio, never above the natural size), while the picture
-// still reports its natural width and height.
-DecodeResult decodeImageFile(const QString& path, const QSize& decodeSize = QSize());
+// fitArea, when valid, is the area the picture will be fitted into: rasters are then decoded at
+// exactly the size fittedSize gives, the size the picture will be drawn at there, so that drawing
+// copies the raster without resampling it again. The picture still reports its natural width and
+// height.
+DecodeResult decodeImageFile(const QString& path, const QSize& fitArea = QSize());
+
+// The size a picture of natural size picture is drawn at when fitted into area: one scale for both
+// sides, the smaller of the two ratios in single precision, applied only when it shrinks, and each
+// side's product truncated. This is the show's own placement rule.
+QSize fittedSize(QSize picture, QSize area);
 
 // The largest raster accepted, in pixels; larger claims fail before any pixel memory is taken.
 constexpr qint64 MaxRasterPixels = 120LL * 1000 * 1000;

@@ -38,8 +38,8 @@ public:
     bool autoSize() const { return autoSize_; }
     void setAutoSize(bool on);
 
-    // The size the following pictures will be drawn at (an empty size: their natural size), so
-    // that rasters are decoded no larger than needed.
+    // The area the following pictures will be fitted into (an empty size: they are drawn at their
+    // natural size), so that rasters are decoded at the size they will be drawn at.
     void setDecodeSize(const QSize& size) { decodeSize_ = size; }
     QSize decodeSize() const { return decodeSize_; }
 

@@ -73,6 +73,43 @@ QByteArray samplePcx() {
     return writePcx(p);
 }
 
+// A 16-bit bitmap, rows given top first. With bit-field compression (3) the masks follow a 40-byte
+// information header, or lie inside a longer one (red, green, blue, alpha).
+QByteArray bitmap16(const QList<QList<quint16>>& rows, quint32 compression, const QList<quint32>& masks = {},
+                    quint32 infoSize = 40) {
+    auto put = [](QByteArray& b, auto value) {
+        char bytes[sizeof(value)];
+        qToLittleEndian(value, bytes);
+        b.append(bytes, sizeof(value));
+    };
+    const int width = int(rows.first().size()), height = int(rows.size());
+    QByteArray info;
+    put(info, quint32(infoSize));
+    put(info, qint32(width));
+    put(info, qint32(height));
+    put(info, quint16(1));
+    put(info, quint16(16));
+    put(info, compression);
+    for (int i = 0; i < 5; ++i)
+        put(info, quint32(0));
+    for (quint32 m : masks)
+        put(info, m);
+    if (info.size() < qsizetype(infoSize))
+        info.append(QByteArray(qsizetype(infoSize) - info.size(), '\0'));
+    QByteArray pixels;
+    for (int y = height - 1; y >= 0; --y) {
+        for (quint16 p : rows[y])
+            put(pixels, p);
+        while (pixels.size() % 4)
+            pixels.append('\0');
+    }
+    QByteArray file("BM");
+    put(file, quint32(14 + info.size() + pixels.size()));
+    put(file, quint32(0));
+    put(file, quint32(14 + info.size()));
+    return file + info + pixels;
+}
+
 quint32 crc32Of(const QByteArray& bytes) {
     quint32 crc = 0xFFFFFFFFu;
     for (char c : bytes) {
@@ -153,21 +190,76 @@ TEST(Decoder, UnknownExtensionsAreRecognisedByContent) {
     EXPECT_EQ(junk.failedMessage, "Reading txt file failed");
 }
 
-TEST(Decoder, DecodeSizeShrinksTheRasterButNotTheNaturalSize) {
+// The decode size is the area the picture is fitted into; the raster comes out at exactly the
+// size the show draws the picture at there, so drawing it copies it without a second resampling.
+TEST(Decoder, RastersAreDecodedAtTheSizeTheyAreDrawnAt) {
     TempFolder dir;
-    const QString path = dir.write("big.jpg", encode(testImage(800, 600), "jpeg", 90));
-    const DecodeResult small = decodeImageFile(path, QSize(200, 200));
-    EXPECT_EQ(small.picture.size(), QSize(800, 600));
-    EXPECT_LE(small.picture.raster().width(), 200);
-    EXPECT_LE(small.picture.raster().height(), 200);
-    EXPECT_GE(small.picture.raster().width(), 190);
+    struct Case {
+        const char* file;
+        QByteArray bytes;
+        QSize natural;
+        QSize area;
+        QSize drawn;
+    };
+    const Case cases[] = {
+        // Qt's own fitting would give 45 x 72; single precision makes 72/320 a hair small.
+        {"tall.png", encode(testImage(200, 320), "png"), {200, 320}, {128, 72}, {44, 71}},
+        {"over.png", encode(testImage(601, 400), "png"), {601, 400}, {600, 400}, {599, 399}},
+        {"big.jpg", encode(testImage(800, 600), "jpeg", 90), {800, 600}, {200, 200}, {200, 150}},
+        {"p.pcx", samplePcx(), {33, 21}, {11, 7}, {11, 7}},
+        {"small.png",
+         encode(testImage(300, 201), "png"),
+         {300, 201},
+         {600, 400},
+         {300, 201}}, // never enlarged
+    };
+    for (const Case& c : cases) {
+        const DecodeResult r = decodeImageFile(dir.write(c.file, c.bytes), c.area);
+        ASSERT_FALSE(r.failed()) << c.file;
+        const QImage raster = r.picture.raster();
+        EXPECT_EQ(raster.size(), c.drawn) << c.file;
+        EXPECT_EQ(r.picture.size(), c.natural) << c.file;
 
-    const DecodeResult larger = decodeImageFile(path, QSize(4000, 4000));
-    EXPECT_EQ(larger.picture.raster().size(), QSize(800, 600)) << "never decoded above natural size";
+        QImage frame(c.area + QSize(7, 5), QImage::Format_RGB32);
+        frame.fill(Qt::black);
+        QPainter painter(&frame);
+        r.picture.draw(painter, QRectF(QPointF(3, 2), QSizeF(c.drawn)));
+        painter.end();
+        EXPECT_EQ(frame.copy(QRect(QPoint(3, 2), c.drawn)), raster.convertToFormat(QImage::Format_RGB32))
+            << c.file << ": drawn pixel for pixel";
+    }
+}
 
-    const DecodeResult pcx = decodeImageFile(dir.write("p.pcx", samplePcx()), QSize(11, 7));
-    EXPECT_EQ(pcx.picture.size(), QSize(33, 21));
-    EXPECT_EQ(pcx.picture.raster().size(), QSize(11, 7));
+// Full scale in a 16-bit bitmap is white, and every channel's steps stay even: each channel's bits
+// are repeated into the low bits, whatever its width, also when the bitmap is shrunk.
+TEST(Decoder, SixteenBitBitmapsReachFullScale) {
+    TempFolder dir;
+    struct Case {
+        const char* file;
+        QByteArray bytes;
+        QRgb white, middle; // the decode of all ones, and of each channel's top bit alone
+    };
+    const Case cases[] = {
+        {"565.bmp", bitmap16({{0xFFFF, 0x8410}}, 3, {0xF800, 0x07E0, 0x001F}), qRgb(255, 255, 255),
+         qRgb(132, 130, 132)},
+        {"555.bmp", bitmap16({{0x7FFF, 0x4210}}, 0), qRgb(255, 255, 255), qRgb(132, 132, 132)},
+        {"444.bmp", bitmap16({{0x0FFF, 0x0888}}, 3, {0x0F00, 0x00F0, 0x000F}), qRgb(255, 255, 255),
+         qRgb(136, 136, 136)},
+        {"1555.bmp", bitmap16({{0xFFFF, 0x4210}}, 3, {0x7C00, 0x03E0, 0x001F, 0x8000}, 124),
+         qRgba(255, 255, 255, 255), qRgba(132, 132, 132, 0)},
+    };
+    for (const Case& c : cases) {
+        const DecodeResult r = decodeImageFile(dir.write(c.file, c.bytes));
+        ASSERT_FALSE(r.failed()) << c.file << ": " << r.errorText.toStdString();
+        const QImage image = r.picture.raster().convertToFormat(QImage::Format_ARGB32);
+        EXPECT_EQ(image.pixel(0, 0), c.white) << c.file;
+        EXPECT_EQ(image.pixel(1, 0), c.middle) << c.file;
+    }
+    const QList<quint16> whiteRow(8, 0xFFFF);
+    const QByteArray white = bitmap16(QList<QList<quint16>>(8, whiteRow), 3, {0xF800, 0x07E0, 0x001F});
+    const DecodeResult shrunk = decodeImageFile(dir.write("shrunk.bmp", white), QSize(4, 4));
+    ASSERT_EQ(shrunk.picture.raster().size(), QSize(4, 4));
+    EXPECT_EQ(shrunk.picture.raster().pixel(2, 2), qRgb(255, 255, 255)) << "widened before shrinking";
 }
 
 TEST(Decoder, ExifOrientationGivesTheUprightSize) {
