@@ -1,5 +1,6 @@
 #include "PlaceImage.h"
 
+#include "ImageDecoder.h"
 #include "TPMultiImage.h"
 
 #include <QPainter>
@@ -20,16 +21,11 @@ std::optional<Placement> placeGeometry(QSize picture, QSize visible, QSize scree
     }
     if (p.display.isEmpty())
         return std::nullopt;
-    // The ratios are single precision, as the show has always held them; the products below are
-    // taken at full precision, so 601 x (600/601) stays just under 600 and truncates to 599.
-    const float ratioH = static_cast<float>(p.display.height()) / static_cast<float>(picture.height());
-    const float ratioW = static_cast<float>(p.display.width()) / static_cast<float>(picture.width());
-    float scale = ratioH >= ratioW ? ratioW : ratioH;
-    if (scale >= 1.0f || !fit)
-        scale = 1.0f;
-    p.scale = scale;
-    p.scaledWidth = static_cast<int>(static_cast<double>(picture.width()) * static_cast<double>(scale));
-    p.scaledHeight = static_cast<int>(static_cast<double>(picture.height()) * static_cast<double>(scale));
+    // Shrunk to fit only when asked and only when too large; the same rule the decoder uses
+    // for the size it decodes at, so the raster is drawn without a second resample.
+    const QSize drawn = fit ? fittedSize(picture, p.display) : picture;
+    p.scaledWidth = drawn.width();
+    p.scaledHeight = drawn.height();
     // Centred in the visible area, the odd pixel going to the top or left margin.
     p.top = p.scaledHeight < visible.height()
                 ? static_cast<int>((visible.height() - p.scaledHeight) / 2.0 + 0.5)

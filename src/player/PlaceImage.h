@@ -18,7 +18,6 @@ inline constexpr qint64 kMaxFramePixels = 64LL * 1024 * 1024;
 // The figures of one placement.
 struct Placement {
     QSize display; // the display control's (and so the frame's) size
-    float scale = 1.0f;
     int scaledWidth = 0;
     int scaledHeight = 0;
     int left = 0;

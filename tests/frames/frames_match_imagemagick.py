@@ -152,7 +152,7 @@ NEAR = Tolerance(1.0, 2, 3)
 # from ImageMagick's triangle filter; they differ most on fine detail. The same photograph
 # shifted by one pixel, or scaled one pixel smaller, is about twice as far off in mean and 99th
 # percentile on the sizes used here.
-RESAMPLED = Tolerance(2.5, 16, 255, edge_mean=5.0)
+RESAMPLED = Tolerance(1.5, 10, 255, edge_mean=5.0)
 REFERENCE_FILTER = ["-filter", "Triangle"]
 
 
