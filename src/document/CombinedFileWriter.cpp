@@ -16,6 +16,8 @@
 #include <unistd.h>
 
 namespace {
+constexpr qint64 kWritebackChunk = 8 * 1024 * 1024;
+
 QString systemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
@@ -91,6 +93,8 @@ bool CombinedFileWriter::write(const QStringList& paths, const QString& target, 
             return abandon(target + QStringLiteral(": ") + error_);
     }
 
+    qint64 written = CombinedHeader::kSize + EntryRecord::kSize * records.size();
+    qint64 flushedTo = 0;
     for (qsizetype i = 0; i < paths.size(); ++i) {
         UniqueFd in(::open(QFile::encodeName(paths[i]).constData(), O_RDONLY | O_CLOEXEC));
         if (in.fd < 0)
@@ -98,6 +102,13 @@ bool CombinedFileWriter::write(const QStringList& paths, const QString& target, 
         QString why;
         if (!FileCopy::copy(in.fd, out.fd, records[i].size, &why))
             return abandon(paths[i] + QStringLiteral(": ") + why);
+        // Start writing what is packed so far to disk while the next files are copied, so the
+        // flush before the rename has little left to wait for.
+        written += records[i].size;
+        if (written - flushedTo >= kWritebackChunk) {
+            ::sync_file_range(out.fd, flushedTo, written - flushedTo, SYNC_FILE_RANGE_WRITE);
+            flushedTo = written;
+        }
         progress_.report(title, progressPercent(i, paths.size()));
     }
 
