@@ -7,6 +7,7 @@
 #include "ProgressReport.h"
 #include "ShowFiles.h"
 #include "WorkFolder.h"
+#include "audio/MidiFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,18 +28,6 @@ void putLe(QByteArray& out, quint32 value, int bytes) {
 void putBe(QByteArray& out, quint32 value, int bytes) {
     for (int i = bytes - 1; i >= 0; --i)
         out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-void putVarLen(QByteArray& out, quint32 value) {
-    quint8 groups[5];
-    int n = 0;
-    do {
-        groups[n++] = value & 0x7F;
-        value >>= 7;
-    } while (value);
-    while (n > 1)
-        out.append(static_cast<char>(groups[--n] | 0x80));
-    out.append(static_cast<char>(groups[0]));
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes) {
@@ -95,28 +84,28 @@ bool writeTone(const QString& path, double frequency, int milliseconds, int samp
 
 bool writeTune(const QString& path, const QVector<Note>& notes, int program, int microsecondsPerQuarter) {
     QByteArray track;
-    putVarLen(track, 0);
+    MidiFile::appendVariableLength(track, 0);
     track.append("\xFF\x51\x03", 3);
     putBe(track, static_cast<quint32>(microsecondsPerQuarter), 3);
-    putVarLen(track, 0);
+    MidiFile::appendVariableLength(track, 0);
     track.append(static_cast<char>(0xC0));
     track.append(static_cast<char>(program & 0x7F));
     for (const Note& note : notes) {
         if (note.key > 0) {
-            putVarLen(track, 0);
+            MidiFile::appendVariableLength(track, 0);
             track.append(static_cast<char>(0x90));
             track.append(static_cast<char>(note.key));
             track.append(static_cast<char>(96));
-            putVarLen(track, static_cast<quint32>(note.ticks));
+            MidiFile::appendVariableLength(track, static_cast<quint32>(note.ticks));
             track.append(static_cast<char>(0x80));
             track.append(static_cast<char>(note.key));
             track.append(static_cast<char>(64));
         } else { // a rest: a silent controller event after the pause
-            putVarLen(track, static_cast<quint32>(note.ticks));
+            MidiFile::appendVariableLength(track, static_cast<quint32>(note.ticks));
             track.append("\xB0\x40\x00", 3);
         }
     }
-    putVarLen(track, 0);
+    MidiFile::appendVariableLength(track, 0);
     track.append("\xFF\x2F\x00", 3);
 
     QByteArray out("MThd");

@@ -37,18 +37,6 @@ bool readVarLen(const QByteArray& b, std::uint32_t& pos, std::uint32_t end, std:
     return false; // a fifth continuation byte: not a MIDI number
 }
 
-void putVarLen(QByteArray& out, std::uint32_t value) {
-    std::uint8_t groups[5];
-    int n = 0;
-    do {
-        groups[n++] = value & 0x7F;
-        value >>= 7;
-    } while (value);
-    while (n > 1)
-        out.append(char(groups[--n] | 0x80));
-    out.append(char(groups[0]));
-}
-
 void putBe(QByteArray& out, std::uint32_t value, int bytes) {
     for (int i = bytes - 1; i >= 0; --i)
         out.append(char((value >> (8 * i)) & 0xFF));
@@ -93,6 +81,18 @@ QString trackText(int number) {
 }
 
 } // namespace
+
+void MidiFile::appendVariableLength(QByteArray& out, quint32 value) {
+    std::uint8_t groups[5];
+    int n = 0;
+    do {
+        groups[n++] = value & 0x7F;
+        value >>= 7;
+    } while (value);
+    while (n > 1)
+        out.append(char(groups[--n] | 0x80));
+    out.append(char(groups[0]));
+}
 
 bool MidiFile::looksLikeMidi(const QByteArray& head) {
     return head.startsWith("MThd") ||
@@ -282,7 +282,7 @@ bool MidiFile::parseTrack(const QByteArray& smf, std::uint32_t pos, std::uint32_
 QByteArray MidiFile::mergeType2(const QByteArray& smf, const std::vector<Track>& tracks) const {
     QByteArray track;
     // One tempo for the whole rewritten file: a tick is a microsecond.
-    putVarLen(track, 0);
+    MidiFile::appendVariableLength(track, 0);
     track.append("\xFF\x51\x03", 3);
     putBe(track, kMergedDivision, 3);
     std::int64_t offset = 0;
@@ -295,11 +295,11 @@ QByteArray MidiFile::mergeType2(const QByteArray& smf, const std::vector<Track>&
             std::int64_t delta = at - last;
             // Deltas longer than a variable-length number holds are bridged with empty text events.
             while (delta > 0x0FFFFFFF) {
-                putVarLen(track, 0x0FFFFFFF);
+                MidiFile::appendVariableLength(track, 0x0FFFFFFF);
                 track.append("\xFF\x01\x00", 3);
                 delta -= 0x0FFFFFFF;
             }
-            putVarLen(track, std::uint32_t(delta));
+            MidiFile::appendVariableLength(track, std::uint32_t(delta));
             last = at;
             if (e.status == 0xF0 || e.status == 0xF7) {
                 track.append(smf.constData() + e.offset, int(e.size));
@@ -312,11 +312,11 @@ QByteArray MidiFile::mergeType2(const QByteArray& smf, const std::vector<Track>&
     }
     std::int64_t delta = offset - last;
     while (delta > 0x0FFFFFFF) {
-        putVarLen(track, 0x0FFFFFFF);
+        MidiFile::appendVariableLength(track, 0x0FFFFFFF);
         track.append("\xFF\x01\x00", 3);
         delta -= 0x0FFFFFFF;
     }
-    putVarLen(track, std::uint32_t(std::max<std::int64_t>(delta, 0)));
+    MidiFile::appendVariableLength(track, std::uint32_t(std::max<std::int64_t>(delta, 0)));
     track.append("\xFF\x2F\x00", 3);
 
     QByteArray out("MThd");
