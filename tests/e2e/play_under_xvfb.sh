@@ -21,11 +21,11 @@ trap 'rm -rf "$work"' EXIT
 export XDG_CACHE_HOME="$work/cache" QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
 fail() { echo "FAILED: $*"; exit 1; }
 
-# Three slides of plain colours: red (3 s), green (1 s), blue (1 s); no loop, no effects.
+# Three slides of plain colours: red (3 s), green (2 s), blue (1 s); no loop, no effects.
 convert -size 320x240 xc:'#ff0000' "$work/red.png"
 convert -size 320x240 xc:'#00ff00' "$work/green.png"
 convert -size 320x240 xc:'#0000ff' "$work/blue.png"
-printf 'red.png\t3\tRed\t\ngreen.png\t1\tGreen\t\nblue.png\t1\tBlue\t\n' > "$work/show.txt"
+printf 'red.png\t3\tRed\t\ngreen.png\t2\tGreen\t\nblue.png\t1\tBlue\t\n' > "$work/show.txt"
 "$bin/orvanne-cjf" create "$work/e2e.cjf" --no-loop --no-transitions --manifest "$work/show.txt"
 
 "$bin/orvanne" --play "$work/e2e.cjf" &
@@ -52,7 +52,7 @@ key space;  expect 00FF00 "space shows the next slide"
 key b;      expect FF0000 "b shows the slide before"
 key p;      sleep 3.5; expect FF0000 "p pauses: the slide stays past its time"
 key p;      expect 00FF00 "p again resumes with the next slide at once"
-sleep 1.2;  expect 0000FF "the next slide after its time"
+sleep 1.8;  expect 0000FF "the next slide after its time"
 sleep 1.5
 if kill -0 "$pid" 2>/dev/null; then fail "the program did not end with the show"; fi
 wait "$pid" || fail "exit status $?"
