@@ -52,7 +52,8 @@ key space;  expect 00FF00 "space shows the next slide"
 key b;      expect FF0000 "b shows the slide before"
 key p;      sleep 3.5; expect FF0000 "p pauses: the slide stays past its time"
 key p;      expect 00FF00 "p again resumes with the next slide at once"
-sleep 1.8;  expect 0000FF "the next slide after its time"
+sleep 0.8;  expect 00FF00 "the slide stays for its time"
+sleep 1.0;  expect 0000FF "the next slide after its time"
 sleep 1.5
 if kill -0 "$pid" 2>/dev/null; then fail "the program did not end with the show"; fi
 wait "$pid" || fail "exit status $?"
