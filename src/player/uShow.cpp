@@ -225,7 +225,7 @@ void TfmShow::startShow() {
     audio_->startMusic(MusicEnabled);
     ShowTimerTimer();
     // The advance step leaves the timer armed; a show that starts paused waits for the user.
-    armTimer(advance);
+    armTimer(advance && isVisible());
     showPointer();
 }
 
