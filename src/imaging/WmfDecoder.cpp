@@ -666,19 +666,23 @@ void ropDraw(wmfAPI* api, wmfROP_Draw_t* d) {
     });
 }
 
+// Fills a path with a brush, under the clip in force when the record was met.
+void fillUnderClip(wmfAPI* api, const QPainterPath& path, const QBrush& brush) {
+    const auto clip = recorder(api)->clip;
+    add(api, [path, brush, clip](QPainter& p, double) {
+        if (clip)
+            p.setClipPath(*clip, Qt::IntersectClip);
+        p.fillPath(path, brush);
+    });
+}
+
 void regionPaint(wmfAPI* api, wmfPolyRectangle_t* d) {
     if (!d->TL || !d->BR)
         return;
     QPainterPath area;
     for (unsigned i = 0; i < d->count; ++i)
         area.addRect(rect(d->TL[i], d->BR[i]));
-    const QBrush brush = brushOf(d->dc->brush);
-    const auto clip = recorder(api)->clip;
-    add(api, [area, brush, clip](QPainter& p, double) {
-        if (clip)
-            p.setClipPath(*clip, Qt::IntersectClip);
-        p.fillPath(area, brush);
-    });
+    fillUnderClip(api, area, brushOf(d->dc->brush));
 }
 
 void regionFrame(wmfAPI* api, wmfPolyRectangle_t* d) {
@@ -693,12 +697,7 @@ void regionFrame(wmfAPI* api, wmfPolyRectangle_t* d) {
         frame.addRect(r);
         frame.addRect(r.adjusted(w, h, -w, -h));
     }
-    const auto clip = recorder(api)->clip;
-    add(api, [frame, brush, clip](QPainter& p, double) {
-        if (clip)
-            p.setClipPath(*clip, Qt::IntersectClip);
-        p.fillPath(frame, brush);
-    });
+    fillUnderClip(api, frame, brush);
 }
 
 void regionClip(wmfAPI* api, wmfPolyRectangle_t* d) {
