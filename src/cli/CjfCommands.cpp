@@ -30,7 +30,7 @@ void print(const QString& text) {
 
 // Paths into the working folder are shown by name alone; anything else stays as it is.
 QString shown(const QString& path, const QString& workFolder) {
-    const QString prefix = AddBackslash(workFolder);
+    const QString prefix = joinPath(workFolder, QString());
     return path.startsWith(prefix) ? path.mid(prefix.size()) : path;
 }
 

@@ -109,7 +109,7 @@ int frames(const QStringList& args) {
             ok = display->picture().raster().save(out, "PNG");
         if (!ok) {
             ++failures;
-            std::fprintf(stderr, "Cannot read: %s\n", qPrintable(ExtractFileName(image)));
+            std::fprintf(stderr, "Cannot read: %s\n", qPrintable(fileNamePart(image)));
         }
     }
     return failures ? 1 : 0;

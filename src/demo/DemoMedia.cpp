@@ -189,7 +189,6 @@ QImage drawWaves(int width, int height) {
 bool writeMedia(const QString& folder, DemoShow& show) {
     if (!QDir().mkpath(folder))
         return false;
-    const QString dir = AddBackslash(folder);
     struct Picture {
         QString name;
         QImage image;
@@ -202,7 +201,7 @@ bool writeMedia(const QString& folder, DemoShow& show) {
         {QStringLiteral("sunrise.jpg"), drawSunrise(1280, 720), "JPG", QStringLiteral("Welcome to Orvanne"),
          QStringLiteral("4000"), QString()},
         {QStringLiteral("shapes.png"), drawShapes(800, 600), "PNG", QStringLiteral("Shapes in PNG"),
-         QStringLiteral("0"), dir + QStringLiteral("chime.wav")},
+         QStringLiteral("0"), joinPath(folder, QStringLiteral("chime.wav"))},
         {QStringLiteral("waves.bmp"), drawWaves(640, 480), "BMP", QString(), QStringLiteral("3000"),
          QString()},
         {QStringLiteral("portrait.jpg"), drawSunrise(600, 900), "JPG", QStringLiteral("A tall picture"),
@@ -211,24 +210,24 @@ bool writeMedia(const QString& folder, DemoShow& show) {
          QStringLiteral("Small pictures stay small"), QStringLiteral("3000"), QString()},
     };
     for (const Picture& picture : pictures) {
-        if (!picture.image.save(dir + picture.name, picture.format,
+        if (!picture.image.save(joinPath(folder, picture.name), picture.format,
                                 qstrcmp(picture.format, "JPG") == 0 ? 90 : -1))
             return false;
-        show.images << dir + picture.name;
+        show.images << joinPath(folder, picture.name);
         show.captions << picture.caption;
         show.timings << picture.timing;
         show.sounds << picture.sound;
     }
-    if (!writeTone(dir + QStringLiteral("chime.wav"), 660.0, 1200))
+    if (!writeTone(joinPath(folder, QStringLiteral("chime.wav")), 660.0, 1200))
         return false;
     const QVector<Note> first = {{60, 480}, {64, 480}, {67, 480}, {72, 960}, {67, 480}, {64, 480}, {60, 960},
                                  {0, 480},  {62, 480}, {65, 480}, {69, 480}, {74, 960}, {72, 1440}};
     const QVector<Note> second = {{67, 720}, {69, 240}, {67, 480}, {64, 480}, {62, 960},
                                   {64, 480}, {65, 480}, {67, 960}, {60, 1440}};
-    if (!writeTune(dir + QStringLiteral("morning.mid"), first, 0) ||
-        !writeTune(dir + QStringLiteral("evening.mid"), second, 73, 600000))
+    if (!writeTune(joinPath(folder, QStringLiteral("morning.mid")), first, 0) ||
+        !writeTune(joinPath(folder, QStringLiteral("evening.mid")), second, 73, 600000))
         return false;
-    show.tracks << dir + QStringLiteral("morning.mid") << dir + QStringLiteral("evening.mid");
+    show.tracks << joinPath(folder, QStringLiteral("morning.mid")) << joinPath(folder, QStringLiteral("evening.mid"));
     return true;
 }
 
@@ -252,7 +251,7 @@ bool writeShow(const QString& folder, QString* error) {
     ShowSettings settings;
     settings.delay = 5;
     const auto result =
-        ShowFiles::save(doc, settings, work, AddBackslash(folder) + QStringLiteral("demo.cjf"),
+        ShowFiles::save(doc, settings, work, joinPath(folder, QStringLiteral("demo.cjf")),
                         ShowFileServices{messages, progress, disk});
     if (result != ShowFiles::SaveResult::Saved) {
         if (error)

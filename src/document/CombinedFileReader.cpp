@@ -66,7 +66,7 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
         return false;
     }
 
-    const QString title = QStringLiteral("Loading:  ") + ExtractFileName(source);
+    const QString title = QStringLiteral("Loading:  ") + fileNamePart(source);
     progress_.report(title, 0);
     doc.SongList.clear();
     doc.DisplayList.clear();
@@ -98,10 +98,9 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
             return damaged(source);
     }
 
-    const QString folder = AddBackslash(workFolder);
     for (qsizetype i = 0; i < entries.size(); ++i) {
         // O_NOFOLLOW: a link planted in the working folder must not redirect the write.
-        UniqueFd out(::open(QFile::encodeName(folder + entries[i].name).constData(),
+        UniqueFd out(::open(QFile::encodeName(joinPath(workFolder, entries[i].name)).constData(),
                             O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
         if (out.fd < 0)
             return damaged(source);
@@ -117,13 +116,13 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
     if (header.isVersion10()) {
         for (const EntryRecord& entry : entries) {
             if (entry.name.toUpper().contains(QLatin1String(".JPG"))) {
-                doc.DisplayList.append(folder + entry.name);
+                doc.DisplayList.append(joinPath(workFolder, entry.name));
                 doc.Captions.append(entry.caption);
             }
             // The entry's own name decides, not its extracted path: a working folder whose path
             // happens to contain ".mid" must not turn every entry into a track.
             if (entry.name.toUpper().contains(QLatin1String(".MID")))
-                doc.SongList.append(folder + entry.name);
+                doc.SongList.append(joinPath(workFolder, entry.name));
         }
         for (qsizetype i = 0; i < doc.DisplayList.size(); ++i) {
             doc.SlideTiming.append(QStringLiteral("0"));
@@ -150,10 +149,9 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
 }
 
 bool CombinedFileReader::loadListFiles(const QString& workFolder, ShowDocument& doc, bool& damagedLists) {
-    const QString folder = AddBackslash(workFolder);
     QStringList lists[6];
     for (int i = 0; i < 6; ++i) {
-        const QString path = folder + ListFile::kReadOrder[i];
+        const QString path = joinPath(workFolder, ListFile::kReadOrder[i]);
         if (!QFile::exists(path))
             return false;
         if (!ListFile::read(path, lists[i])) {
@@ -178,12 +176,12 @@ bool CombinedFileReader::loadListFiles(const QString& workFolder, ShowDocument& 
     }
 
     for (QString& entry : display)
-        entry = folder + entry;
+        entry = joinPath(workFolder, entry);
     for (QString& entry : audio)
         if (!entry.trimmed().isEmpty())
-            entry = folder + entry;
+            entry = joinPath(workFolder, entry);
     for (QString& entry : songs)
-        entry = folder + entry;
+        entry = joinPath(workFolder, entry);
     doc.DisplayList = display;
     doc.SlideTiming = lists[1];
     doc.Captions = lists[2];

@@ -40,7 +40,7 @@ bool CombinedFileWriter::write(const QStringList& paths, const QString& target, 
     error_.clear();
     const QFileInfo targetInfo(target);
     const QString folder = targetInfo.absolutePath();
-    const QString title = QStringLiteral("Saving:  ") + ExtractFileName(target);
+    const QString title = QStringLiteral("Saving:  ") + fileNamePart(target);
 
     // Sizes first: a file that is gone or too large for the format stops the write before
     // anything is created.
@@ -56,14 +56,13 @@ bool CombinedFileWriter::write(const QStringList& paths, const QString& target, 
         if (st.st_size > INT_MAX)
             return fail(paths[i] + QStringLiteral(": larger than a show file can hold (2 GB)"));
         EntryRecord record;
-        record.name = i < names.size() ? names[i] : ExtractFileName(paths[i]);
+        record.name = i < names.size() ? names[i] : fileNamePart(paths[i]);
         record.caption = i < captions.size() ? captions[i] : QStringLiteral(" ");
         record.size = st.st_size;
         records.append(record);
     }
 
-    QByteArray tempName = QFile::encodeName(AddBackslash(folder) + QLatin1Char('.') + targetInfo.fileName() +
-                                            QStringLiteral(".XXXXXX"));
+    QByteArray tempName = QFile::encodeName(joinPath(folder, QLatin1Char('.') + targetInfo.fileName() + QStringLiteral(".XXXXXX")));
     UniqueFd out(::mkstemp(tempName.data()));
     if (out.fd < 0)
         return fail(target + QStringLiteral(": ") + systemError());

@@ -39,7 +39,7 @@ QStringList mediaFiles(const ShowDocument& doc) {
 QStringList listFilePaths(const QString& workFolder) {
     QStringList paths;
     for (const QString& name : ListFile::kPackOrder)
-        paths << AddBackslash(workFolder) + name;
+        paths << joinPath(workFolder, name);
     return paths;
 }
 
@@ -63,7 +63,7 @@ QHash<QString, QString> storedNames(const QStringList& packList) {
         taken.insert(name.toLower());
     QHash<QString, QString> names;
     for (const QString& path : packList) {
-        const QString name = ExtractFileName(path);
+        const QString name = fileNamePart(path);
         QString candidate = name;
         if (taken.contains(candidate.toLower())) {
             const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
@@ -107,7 +107,7 @@ SaveResult save(ShowDocument& doc, const ShowSettings& settings, const QString& 
 
     QStringList recordNames;
     for (const QString& path : doc.PackList)
-        recordNames << names.value(path, ExtractFileName(path));
+        recordNames << names.value(path, fileNamePart(path));
     CombinedHeader header;
     header.count = static_cast<qint32>(doc.PackList.size());
     header.setSettings(settings);

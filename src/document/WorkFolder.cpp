@@ -19,7 +19,7 @@ QStringList fileNameParts(const QStringList& entries, const QHash<QString, QStri
     QStringList names;
     names.reserve(entries.size());
     for (const QString& entry : entries)
-        names.append(storedNames.value(entry, ExtractFileName(entry)));
+        names.append(storedNames.value(entry, fileNamePart(entry)));
     return names;
 }
 } // namespace
@@ -35,7 +35,7 @@ QString WorkFolder::createNumbered(const QString& base) {
     const QString parent = base.isEmpty() ? defaultBase() : base;
     QDir().mkpath(parent);
     for (int n = 1; n < 100000; ++n) {
-        const QString path = AddBackslash(parent) + QStringLiteral("~OrvanneSlides") + QString::number(n);
+        const QString path = joinPath(parent, QStringLiteral("~OrvanneSlides") + QString::number(n));
         if (::mkdir(QFile::encodeName(path).constData(), 0700) == 0)
             return path;
         if (errno != EEXIST)
@@ -81,7 +81,7 @@ bool WorkFolder::writeListFiles(const QString& folder, const ShowDocument& doc,
     const QStringList& names = ListFile::kWriteOrder;
     for (int i = 0; i < names.size(); ++i) {
         const QStringList& entries = i < 3 ? reduced[i] : *contents[i];
-        if (!ListFile::write(AddBackslash(folder) + names[i], entries))
+        if (!ListFile::write(joinPath(folder, names[i]), entries))
             return false;
     }
     return true;

@@ -3,12 +3,9 @@
 #include <QString>
 
 // The file-name part of a path: what follows its last '/' or '\\', or a drive prefix such as
-// "C:". An entry without any of them stays whole (so " " stays " ").
-QString ExtractFileName(const QString& path);
+// "C:" (shows written on Windows name their files that way). An entry without any of them stays
+// whole, so " " stays " ".
+QString fileNamePart(const QString& path);
 
-// The folder part of a path, without a trailing separator ("" when there is none).
-QString ExtractFilePath(const QString& path);
-
-// Joins a folder and a name: appends the platform's separator to the folder unless it ends
-// with one already.
-QString AddBackslash(const QString& folder);
+// A file name inside a folder: one '/' between them, whether or not the folder ends with one.
+QString joinPath(const QString& folder, const QString& name);

@@ -333,7 +333,7 @@ void TfmShow::UpdateShowStatus(const QString& path) {
     const int n = host_.document().slideCount();
     setStatus(0, host_.autoAdvance() ? QStringLiteral("Playing") : QStringLiteral("Paused"));
     setStatus(1, QStringLiteral("Slide: %1 of %2").arg(NextSlide + 1).arg(n));
-    setStatus(2, ExtractFileName(path));
+    setStatus(2, fileNamePart(path));
 }
 
 bool TfmShow::DisplaySlide(const QString& path) {

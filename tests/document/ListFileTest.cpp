@@ -57,17 +57,6 @@ TEST(ListFile, SixFilesHoldNamesWithoutFolders) {
     EXPECT_FALSE(WorkFolder::writeListFiles(tmp.file("missing"), doc));
 }
 
-TEST(PathNames, FileNamePartAndJoining) {
-    EXPECT_EQ(ExtractFileName("/a/b/c.jpg"), "c.jpg");
-    EXPECT_EQ(ExtractFileName("D:\\snd\\ring.wav"), "ring.wav");
-    EXPECT_EQ(ExtractFileName("C:x.jpg"), "x.jpg");
-    EXPECT_EQ(ExtractFileName(" "), " ");
-    EXPECT_EQ(ExtractFileName("/music/a:b.mid"), "a:b.mid") << "a colon inside a Linux name is part of it";
-    EXPECT_EQ(AddBackslash("/tmp"), "/tmp/");
-    EXPECT_EQ(AddBackslash("/tmp/"), "/tmp/");
-    EXPECT_EQ(ExtractFilePath("/a/b/c.jpg"), "/a/b");
-}
-
 TEST(WorkFolder, TakesTheFirstFreeNumberPrivately) {
     TempFolder tmp;
     QDir(tmp.path()).mkdir("~OrvanneSlides1");
