@@ -4,7 +4,7 @@
 
 void PlayOnlyHost::setMusicEnabled(bool on) {
     settings_.musicEnabled = on;
-    doc_.Modified = true;
+    doc_.setModified(true);
     if (show_)
         show_->MusicEnabled = on;
 }

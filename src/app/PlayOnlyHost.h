@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NuAncillary.h"
+#include "ShowDocument.h"
 #include "ShowHost.h"
 
 #include <functional>
@@ -32,7 +32,7 @@ public:
     void setMusicEnabled(bool on) override;
     void setAutoAdvance(bool on) override {
         settings_.autoAdvance = on;
-        doc_.Modified = true;
+        doc_.setModified(true);
     }
     void setShowCaptions(bool on) override { captions_ = on; }
     QString mainCaption() const override { return title_; }

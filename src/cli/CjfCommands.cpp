@@ -3,10 +3,11 @@
 #include "CombinedFileReader.h"
 #include "ConsoleMessages.h"
 #include "DiskSpace.h"
-#include "NuAncillary.h"
+#include "ShowDocument.h"
 #include "PathNames.h"
 #include "ProgressReport.h"
 #include "ShowFiles.h"
+#include "SlideTime.h"
 #include "SpaceCheck.h"
 #include "WorkFolder.h"
 
@@ -62,13 +63,13 @@ QJsonObject showJson(const CombinedContents& contents, const ShowDocument& doc, 
     root[QStringLiteral("entries")] = entries;
     QJsonArray slides;
     for (int i = 0; i < doc.slideCount(); ++i)
-        slides.append(QJsonObject{{QStringLiteral("image"), shown(doc.DisplayList[i], work)},
-                                  {QStringLiteral("timing"), doc.SlideTiming.value(i)},
-                                  {QStringLiteral("caption"), doc.Captions.value(i)},
-                                  {QStringLiteral("audio"), shown(doc.SlideAudio.value(i), work)}});
+        slides.append(QJsonObject{{QStringLiteral("image"), shown(doc.imagePaths[i], work)},
+                                  {QStringLiteral("timing"), doc.timings.value(i)},
+                                  {QStringLiteral("caption"), doc.captions.value(i)},
+                                  {QStringLiteral("audio"), shown(doc.soundPaths.value(i), work)}});
     root[QStringLiteral("slides")] = slides;
-    root[QStringLiteral("tracks")] = QJsonArray::fromStringList(shownAll(doc.SongList, work));
-    root[QStringLiteral("cfgset")] = QJsonArray::fromStringList(doc.CfgSet);
+    root[QStringLiteral("tracks")] = QJsonArray::fromStringList(shownAll(doc.musicTracks, work));
+    root[QStringLiteral("cfgset")] = QJsonArray::fromStringList(doc.settingsLines);
     return root;
 }
 
@@ -82,20 +83,20 @@ QString showText(const QString& path, const CombinedContents& contents, const Sh
     s << "Default delay: " << h.delay << " s\n";
     s << "Music: " << onOff(h.musicEnabled) << ", fit to window: " << onOff(h.fitToWindow)
       << ", automatic advance: " << onOff(h.autoAdvance) << ", loop: " << onOff(h.loop) << '\n';
-    s << "Settings: " << doc.CfgSet.join(QStringLiteral(" | ")) << '\n';
+    s << "Settings: " << doc.settingsLines.join(QStringLiteral(" | ")) << '\n';
     s << "Slides (" << doc.slideCount() << "):\n";
     for (int i = 0; i < doc.slideCount(); ++i) {
-        s << "  " << (i + 1) << ". " << shown(doc.DisplayList[i], work) << "  time "
-          << doc.SlideTiming.value(i);
-        if (!doc.Captions.value(i).trimmed().isEmpty())
-            s << "  caption \"" << doc.Captions.value(i) << '"';
-        if (!doc.SlideAudio.value(i).trimmed().isEmpty())
-            s << "  sound " << shown(doc.SlideAudio.value(i), work);
+        s << "  " << (i + 1) << ". " << shown(doc.imagePaths[i], work) << "  time "
+          << doc.timings.value(i);
+        if (!doc.captions.value(i).trimmed().isEmpty())
+            s << "  caption \"" << doc.captions.value(i) << '"';
+        if (!doc.soundPaths.value(i).trimmed().isEmpty())
+            s << "  sound " << shown(doc.soundPaths.value(i), work);
         s << '\n';
     }
-    s << "Tracks (" << doc.SongList.size() << "):\n";
-    for (int i = 0; i < doc.SongList.size(); ++i)
-        s << "  " << (i + 1) << ". " << shown(doc.SongList[i], work) << '\n';
+    s << "Tracks (" << doc.musicTracks.size() << "):\n";
+    for (int i = 0; i < doc.musicTracks.size(); ++i)
+        s << "  " << (i + 1) << ". " << shown(doc.musicTracks[i], work) << '\n';
     s << "Packed files (" << contents.entries.size() << "):\n";
     for (const EntryRecord& e : contents.entries)
         s << "  " << e.size << '\t' << e.name << '\n';
@@ -295,7 +296,7 @@ int create(const QStringList& args) {
             v = QFileInfo(v).absoluteFilePath();
             if (!needFile(v, &error))
                 return usageError(error);
-            doc.SongList << v;
+            doc.musicTracks << v;
         } else if (arg == QLatin1String("--manifest")) {
             if (!value(&v))
                 return usageError(QStringLiteral("create: --manifest needs a file"));
@@ -322,7 +323,7 @@ int create(const QStringList& args) {
                 if (!needFile(image, &error))
                     return usageError(where + error);
                 const QString seconds = f.value(1);
-                if (!timingCheck(seconds))
+                if (!SlideTime::isAcceptable(seconds))
                     return usageError(where + QStringLiteral("seconds must be a number from 0 to 600, not ") +
                                       seconds);
                 QString sound = f.value(3);
@@ -332,8 +333,8 @@ int create(const QStringList& args) {
                         return usageError(where + error);
                 }
                 doc.addSlide(image, sound, f.value(2), 0);
-                doc.SlideTiming.last() =
-                    seconds.trimmed().isEmpty() ? QStringLiteral("0") : timingFromSeconds(seconds);
+                doc.timings.last() =
+                    seconds.trimmed().isEmpty() ? QStringLiteral("0") : SlideTime::fromSeconds(seconds);
             }
         } else if (arg.startsWith(QLatin1String("--"))) {
             return usageError(QStringLiteral("create: unknown option ") + arg);
@@ -346,7 +347,7 @@ int create(const QStringList& args) {
     }
 
     ConsoleMessages messages;
-    if (doc.DisplayList.isEmpty()) {
+    if (doc.imagePaths.isEmpty()) {
         messages.warning(ShowFiles::kNoSlidesMessage);
         return 1;
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CombinedFileReader.h"
-#include "NuAncillary.h"
+#include "ShowDocument.h"
 
 #include <QString>
 #include <QStringList>

@@ -75,7 +75,7 @@ int frames(const QStringList& args) {
 
     const bool fit = contents.header.fitToWindow;
     const QColor background =
-        ColorRef::backgroundFromSettingsLine(doc.CfgSet.value(0), QApplication::palette());
+        ColorRef::backgroundFromSettingsLine(doc.settingsLines.value(0), QApplication::palette());
 
     // The show window's arrangement: a scroll box whose client area is the display size, the
     // display control inside it, a loader that is never shown, and the transition host.
@@ -95,7 +95,7 @@ int frames(const QStringList& args) {
 
     int failures = 0;
     for (int i = 0; i < doc.slideCount(); ++i) {
-        const QString image = doc.DisplayList[i];
+        const QString image = doc.imagePaths[i];
         bool ok = false;
         try {
             loader.setDecodeSize(fit ? size : QSize());

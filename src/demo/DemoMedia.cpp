@@ -2,7 +2,7 @@
 
 #include "ConsoleMessages.h"
 #include "DiskSpace.h"
-#include "NuAncillary.h"
+#include "ShowDocument.h"
 #include "PathNames.h"
 #include "ProgressReport.h"
 #include "ShowFiles.h"
@@ -241,7 +241,7 @@ bool writeShow(const QString& folder, QString* error) {
     ShowDocument doc;
     for (int i = 0; i < media.images.size(); ++i)
         doc.addSlide(media.images[i], media.sounds[i], media.captions[i], media.timings[i].toInt());
-    doc.SongList = media.tracks;
+    doc.musicTracks = media.tracks;
 
     QTemporaryDir scratch;
     const QString work = WorkFolder::createNumbered(scratch.path());

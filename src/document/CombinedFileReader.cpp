@@ -2,7 +2,7 @@
 
 #include "FileCopy.h"
 #include "ListFile.h"
-#include "NuAncillary.h"
+#include "ShowDocument.h"
 #include "PathNames.h"
 #include "ProgressReport.h"
 #include "UserMessages.h"
@@ -68,11 +68,11 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
 
     const QString title = QStringLiteral("Loading:  ") + fileNamePart(source);
     progress_.report(title, 0);
-    doc.SongList.clear();
-    doc.DisplayList.clear();
-    doc.Captions.clear();
-    doc.SlideAudio.clear();
-    doc.SlideTiming.clear();
+    doc.musicTracks.clear();
+    doc.imagePaths.clear();
+    doc.captions.clear();
+    doc.soundPaths.clear();
+    doc.timings.clear();
 
     // Judge the whole record table before anything is written: every name must stay inside the
     // working folder and the file must hold every byte its records claim.
@@ -116,17 +116,17 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
     if (header.isVersion10()) {
         for (const EntryRecord& entry : entries) {
             if (entry.name.toUpper().contains(QLatin1String(".JPG"))) {
-                doc.DisplayList.append(joinPath(workFolder, entry.name));
-                doc.Captions.append(entry.caption);
+                doc.imagePaths.append(joinPath(workFolder, entry.name));
+                doc.captions.append(entry.caption);
             }
             // The entry's own name decides, not its extracted path: a working folder whose path
             // happens to contain ".mid" must not turn every entry into a track.
             if (entry.name.toUpper().contains(QLatin1String(".MID")))
-                doc.SongList.append(joinPath(workFolder, entry.name));
+                doc.musicTracks.append(joinPath(workFolder, entry.name));
         }
-        for (qsizetype i = 0; i < doc.DisplayList.size(); ++i) {
-            doc.SlideTiming.append(QStringLiteral("0"));
-            doc.SlideAudio.append(QStringLiteral(" "));
+        for (qsizetype i = 0; i < doc.imagePaths.size(); ++i) {
+            doc.timings.append(QStringLiteral("0"));
+            doc.soundPaths.append(QStringLiteral(" "));
         }
     }
 
@@ -182,11 +182,11 @@ bool CombinedFileReader::loadListFiles(const QString& workFolder, ShowDocument& 
             entry = joinPath(workFolder, entry);
     for (QString& entry : songs)
         entry = joinPath(workFolder, entry);
-    doc.DisplayList = display;
-    doc.SlideTiming = lists[1];
-    doc.Captions = lists[2];
-    doc.SlideAudio = audio;
-    doc.SongList = songs;
-    doc.CfgSet = lists[5];
+    doc.imagePaths = display;
+    doc.timings = lists[1];
+    doc.captions = lists[2];
+    doc.soundPaths = audio;
+    doc.musicTracks = songs;
+    doc.settingsLines = lists[5];
     return true;
 }

@@ -4,7 +4,7 @@
 // files' bytes one after another. All integers little-endian; texts are short strings (a length
 // byte, then the characters) in the codec of TextCodec.
 
-#include "NuAncillary.h"
+#include "ShowSettings.h"
 
 #include <QByteArray>
 #include <QString>

@@ -21,8 +21,8 @@ namespace {
 // platform Pic.jpg and pic.jpg are two different files, and folding case would leave one out.
 QStringList mediaFiles(const ShowDocument& doc) {
     QStringList candidates;
-    candidates << doc.DisplayList << doc.SongList;
-    for (const QString& audio : doc.SlideAudio)
+    candidates << doc.imagePaths << doc.musicTracks;
+    for (const QString& audio : doc.soundPaths)
         if (!audio.trimmed().isEmpty())
             candidates << audio;
     QStringList media;
@@ -87,8 +87,8 @@ QHash<QString, QString> storedNames(const QStringList& packList) {
     return names;
 }
 
-SaveResult save(ShowDocument& doc, const ShowSettings& settings, const QString& workFolder,
-                const QString& target, const ShowFileServices& services) {
+SaveResult save(const ShowDocument& doc, const ShowSettings& settings, const QString& workFolder,
+                const QString& target, const ShowFileServices& services, QStringList* packed) {
     // The names are settled before the list files are written, so that the lists and the
     // records agree on them.
     const QStringList media = mediaFiles(doc);
@@ -101,18 +101,20 @@ SaveResult save(ShowDocument& doc, const ShowSettings& settings, const QString& 
             services.disk.driveName(workFolder) + QStringLiteral(":."));
         return SaveResult::ListFilesFailed;
     }
-    doc.PackList = packList(media, workFolder);
-    if (!SpaceCheck::forSaving(doc.PackList, target, services.disk, services.messages))
+    const QStringList pack = packList(media, workFolder);
+    if (packed)
+        *packed = pack;
+    if (!SpaceCheck::forSaving(pack, target, services.disk, services.messages))
         return SaveResult::NoSpace;
 
     QStringList recordNames;
-    for (const QString& path : doc.PackList)
+    for (const QString& path : pack)
         recordNames << names.value(path, fileNamePart(path));
     CombinedHeader header;
-    header.count = static_cast<qint32>(doc.PackList.size());
+    header.count = static_cast<qint32>(pack.size());
     header.setSettings(settings);
     CombinedFileWriter writer(services.progress);
-    if (!writer.write(doc.PackList, target, header, doc.Captions, recordNames)) {
+    if (!writer.write(pack, target, header, doc.captions, recordNames)) {
         services.messages.error(QStringLiteral("Unable to save the show to ") + target +
                                 QStringLiteral(". The file was not changed. (") + writer.error() +
                                 QStringLiteral(")"));

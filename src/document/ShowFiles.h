@@ -4,7 +4,7 @@
 // user's choice of a file and the refresh of the editor, shared with the command-line tool.
 
 #include "CombinedFileReader.h"
-#include "NuAncillary.h"
+#include "ShowDocument.h"
 
 #include <QHash>
 #include <QString>
@@ -41,9 +41,9 @@ QHash<QString, QString> storedNames(const QStringList& mediaFiles);
 enum class SaveResult { Saved, ListFilesFailed, NoSpace, WriteFailed };
 
 // Writes the list files into workFolder, packs the show into target and reports the outcome;
-// every failure has been shown to the user. doc.PackList holds what was packed.
-SaveResult save(ShowDocument& doc, const ShowSettings& settings, const QString& workFolder,
-                const QString& target, const ShowFileServices& services);
+// every failure has been shown to the user. packed, when given, receives the files packed.
+SaveResult save(const ShowDocument& doc, const ShowSettings& settings, const QString& workFolder,
+                const QString& target, const ShowFileServices& services, QStringList* packed = nullptr);
 
 enum class OpenResult { Opened, NotFound, NoSpace, ReadFailed };
 

@@ -1,7 +1,7 @@
 #include "WorkFolder.h"
 
 #include "ListFile.h"
-#include "NuAncillary.h"
+#include "ShowDocument.h"
 #include "PathNames.h"
 
 #include <QDir>
@@ -74,10 +74,10 @@ bool WorkFolder::writeListFiles(const QString& folder, const ShowDocument& doc,
     if (!QFileInfo(folder).isDir())
         return false;
     // In ListFile::kWriteOrder: the three path lists reduced to stored names, then the others.
-    const QStringList* contents[] = {nullptr, nullptr, nullptr, &doc.Captions, &doc.CfgSet, &doc.SlideTiming};
-    const QStringList reduced[] = {fileNameParts(doc.DisplayList, storedNames),
-                                   fileNameParts(doc.SlideAudio, storedNames),
-                                   fileNameParts(doc.SongList, storedNames)};
+    const QStringList* contents[] = {nullptr, nullptr, nullptr, &doc.captions, &doc.settingsLines, &doc.timings};
+    const QStringList reduced[] = {fileNameParts(doc.imagePaths, storedNames),
+                                   fileNameParts(doc.soundPaths, storedNames),
+                                   fileNameParts(doc.musicTracks, storedNames)};
     const QStringList& names = ListFile::kWriteOrder;
     for (int i = 0; i < names.size(); ++i) {
         const QStringList& entries = i < 3 ? reduced[i] : *contents[i];

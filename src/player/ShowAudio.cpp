@@ -1,6 +1,6 @@
 #include "ShowAudio.h"
 
-#include "NuAncillary.h"
+#include "ShowDocument.h"
 #include "ShowHost.h"
 #include "UserMessages.h"
 
@@ -39,7 +39,7 @@ bool ShowAudio::startMusic() {
 }
 
 bool ShowAudio::startMusic(bool musicEnabled) {
-    const QStringList& songs = host_.document().SongList;
+    const QStringList& songs = host_.document().musicTracks;
     if (songs.isEmpty() || !musicEnabled)
         return false;
     trackIndex_ = 0;
@@ -74,7 +74,7 @@ void ShowAudio::MediaPlayer1Notify(MediaPlayer::NotifyResult result, quint64 pla
     // "&Music Off"): its notice was already on its way, but the music is over.
     if (music_->mode() == MediaPlayer::Mode::NotReady)
         return;
-    const QStringList& songs = host_.document().SongList;
+    const QStringList& songs = host_.document().musicTracks;
     music_->close();
     if (songs.isEmpty())
         return;
@@ -103,7 +103,7 @@ QString ShowAudio::MusicOn1Click(const QString& caption) {
     if (caption != musicOffCaption()) {
         host_.setMusicEnabled(true);
         music_->close();
-        const QStringList& songs = host_.document().SongList;
+        const QStringList& songs = host_.document().musicTracks;
         if (trackIndex_ < 0 || trackIndex_ >= songs.size() || !openAndPlay(*music_, songs[trackIndex_]))
             music_->close();
         return musicOffCaption();

@@ -4,7 +4,7 @@
 #include "ILSpecAd.h"
 #include "ImageCache.h"
 #include "ImageLoadError.h"
-#include "NuAncillary.h"
+#include "ShowDocument.h"
 #include "PathNames.h"
 #include "PlaceImage.h"
 #include "ShowAudio.h"
@@ -234,7 +234,7 @@ void TfmShow::FormShow() {
     jpgImage->resize(ImageScroll->viewport()->size());
     setWindowTitle(QStringLiteral("SlideShow") + host_.mainCaption().mid(7));
     const QColor background =
-        ColorRef::backgroundFromSettingsLine(host_.document().CfgSet.value(0), QApplication::palette());
+        ColorRef::backgroundFromSettingsLine(host_.document().settingsLines.value(0), QApplication::palette());
     QPalette palette = ImageScroll->palette();
     palette.setColor(QPalette::Window, background);
     ImageScroll->setPalette(palette);
@@ -251,7 +251,7 @@ void TfmShow::showEvent(QShowEvent* event) {
 }
 
 int TfmShow::slideTime(int index) {
-    const QString entry = host_.document().SlideTiming.value(index);
+    const QString entry = host_.document().timings.value(index);
     bool ok = false;
     const int ms = entry.toInt(&ok, 10);
     if (ok && ms >= 0)
@@ -293,7 +293,7 @@ void TfmShow::ShowTimerTimer() {
         return;
     }
     const int i = NextSlide;
-    const QString path = doc.DisplayList.value(i);
+    const QString path = doc.imagePaths.value(i);
     const int t = slideTime(i);
     ShowTimer->setInterval(t != 0 ? t : host_.delayPosition() * 1000);
     UpdateShowStatus(path);
@@ -303,7 +303,7 @@ void TfmShow::ShowTimerTimer() {
     if (!isVisible())
         return;
     if (host_.musicEnabled())
-        audio_->PlaySlideAudio(doc.SlideAudio.value(i));
+        audio_->PlaySlideAudio(doc.soundPaths.value(i));
     NextSlide = i + 1;
     prefetchNext();
     armTimer(true);
@@ -313,7 +313,7 @@ void TfmShow::handBackToEditor() {
     hide();
     host_.showEditor();
     host_.selectFirstSlide();
-    host_.showPreview(host_.document().DisplayList.value(0), 0);
+    host_.showPreview(host_.document().imagePaths.value(0), 0);
 }
 
 QSize TfmShow::decodeSize() const {
@@ -326,7 +326,7 @@ void TfmShow::prefetchNext() {
     if (next >= doc.slideCount() && host_.loop())
         next = 0;
     if (next < doc.slideCount())
-        cache_->prefetch(doc.DisplayList[next], decodeSize());
+        cache_->prefetch(doc.imagePaths[next], decodeSize());
 }
 
 void TfmShow::UpdateShowStatus(const QString& path) {
@@ -339,7 +339,7 @@ void TfmShow::UpdateShowStatus(const QString& path) {
 bool TfmShow::DisplaySlide(const QString& path) {
     const int i = NextSlide;
     const int n = host_.document().slideCount();
-    const QString caption = host_.document().Captions.value(i).trimmed();
+    const QString caption = host_.document().captions.value(i).trimmed();
     pnCaption->setText(caption);
     pnCaption->setVisible(host_.showCaptions() && !caption.isEmpty());
     if (host_.transitionEffects()) {
@@ -444,7 +444,7 @@ void TfmShow::btStopClick() {
     NextSlide = 0;
     host_.showEditor();
     host_.selectFirstSlide();
-    host_.showPreview(host_.document().DisplayList.value(0), 0);
+    host_.showPreview(host_.document().imagePaths.value(0), 0);
     hide();
     closePlayers();
 }
@@ -465,7 +465,7 @@ void TfmShow::FormClose() {
     closePlayers();
     host_.showEditor();
     host_.selectFirstSlide();
-    host_.showPreview(host_.document().DisplayList.value(0), 0);
+    host_.showPreview(host_.document().imagePaths.value(0), 0);
 }
 
 void TfmShow::FormKeyPress(QChar key) {
@@ -511,7 +511,7 @@ void TfmShow::keyPressEvent(QKeyEvent* event) {
 }
 
 void TfmShow::popSlideMenuPopup() {
-    const bool tracks = !host_.document().SongList.isEmpty();
+    const bool tracks = !host_.document().musicTracks.isEmpty();
     MusicOn1->setEnabled(tracks);
     MusicOn1->setText(host_.musicEnabled() ? QStringLiteral("&Music Off") : QStringLiteral("&Music On"));
     const bool advance = host_.autoAdvance();

@@ -1,5 +1,5 @@
 #include "ListFile.h"
-#include "NuAncillary.h"
+#include "ShowDocument.h"
 #include "PathNames.h"
 #include "TempFolder.h"
 #include "TextCodec.h"
@@ -44,7 +44,7 @@ TEST(ListFile, SixFilesHoldNamesWithoutFolders) {
     doc.addSlide("/pics/a.jpg", "", "First", 0);
     doc.addSlide("/pics/b.jpg", " ", "", 2500);
     doc.addSlide("C:\\old\\c.jpg", "/snd/ring.wav", "Third", 0);
-    doc.SongList << "/music/t.mid";
+    doc.musicTracks << "/music/t.mid";
     ASSERT_TRUE(WorkFolder::writeListFiles(tmp.path(), doc));
 
     EXPECT_EQ(TempFolder::read(tmp.file("SlideAudio.lst")), QByteArray("\r\n \r\nring.wav\r\n"));

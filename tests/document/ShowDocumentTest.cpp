@@ -1,4 +1,5 @@
-#include "NuAncillary.h"
+#include "ShowDocument.h"
+#include "SlideTime.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +17,10 @@ ShowDocument threeSlides() {
 QString order(const ShowDocument& doc) {
     QString out;
     for (int i = 0; i < doc.slideCount(); ++i) {
-        const QString n = doc.DisplayList[i].mid(3, 1);
-        EXPECT_EQ(doc.SlideAudio[i], QStringLiteral("/s/%1.wav").arg(n));
-        EXPECT_EQ(doc.Captions[i], QStringLiteral("caption %1").arg(n));
-        EXPECT_EQ(doc.SlideTiming[i], QString::number(n.toInt() * 1000));
+        const QString n = doc.imagePaths[i].mid(3, 1);
+        EXPECT_EQ(doc.soundPaths[i], QStringLiteral("/s/%1.wav").arg(n));
+        EXPECT_EQ(doc.captions[i], QStringLiteral("caption %1").arg(n));
+        EXPECT_EQ(doc.timings[i], QString::number(n.toInt() * 1000));
         out += n;
     }
     return out;
@@ -42,13 +43,13 @@ TEST(ShowDocument, RemovesExactlyTheMarkedSlidesEvenWithEqualNames) {
     ShowDocument doc;
     for (int i = 0; i < 5; ++i)
         doc.addSlide(QStringLiteral("/same/a.jpg"), QString(), QString::number(i), 0);
-    doc.DisplayList[1] = kDeleteSlideMarker;
-    doc.DisplayList[3] = kDeleteSlideMarker;
+    doc.imagePaths[1] = kDeleteSlideMarker;
+    doc.imagePaths[3] = kDeleteSlideMarker;
     doc.removeMarkedSlides();
-    EXPECT_EQ(doc.Captions, QStringList({"0", "2", "4"}));
+    EXPECT_EQ(doc.captions, QStringList({"0", "2", "4"}));
     EXPECT_TRUE(doc.slidesInStep());
 
-    for (QString& entry : doc.DisplayList)
+    for (QString& entry : doc.imagePaths)
         entry = kDeleteSlideMarker;
     doc.removeMarkedSlides();
     EXPECT_EQ(doc.slideCount(), 0);
@@ -57,41 +58,41 @@ TEST(ShowDocument, RemovesExactlyTheMarkedSlidesEvenWithEqualNames) {
 
 TEST(ShowDocument, SettingsLinesAndTransitionSetting) {
     ShowDocument doc;
-    EXPECT_EQ(doc.CfgSet, QStringList({"-2147483633", "TRUE"}));
+    EXPECT_EQ(doc.settingsLines, QStringList({"-2147483633", "TRUE"}));
     EXPECT_TRUE(doc.transitionSetting());
     doc.setSettingsLine(2, QStringLiteral("false"));
     EXPECT_FALSE(doc.transitionSetting());
     doc.setSettingsLine(2, QStringLiteral("true"));
     EXPECT_TRUE(doc.transitionSetting()) << "read case-insensitively";
     doc.setSettingsLine(7, QStringLiteral("extra"));
-    EXPECT_EQ(doc.CfgSet.size(), 3) << "a line past the end is appended";
+    EXPECT_EQ(doc.settingsLines.size(), 3) << "a line past the end is appended";
 
-    doc.CfgSet = QStringList({"255"});
+    doc.settingsLines = QStringList({"255"});
     EXPECT_FALSE(doc.transitionSetting()) << "a missing line 2 means off";
     doc.resetSettings();
-    EXPECT_EQ(doc.CfgSet, QStringList({"-2147483633", "TRUE"}));
+    EXPECT_EQ(doc.settingsLines, QStringList({"-2147483633", "TRUE"}));
 
     doc.addSlide("/a.jpg", " ", "", 0);
-    doc.SongList << "/t.mid";
+    doc.musicTracks << "/t.mid";
     doc.clear();
     EXPECT_EQ(doc.slideCount(), 0);
-    EXPECT_TRUE(doc.SongList.isEmpty());
-    EXPECT_EQ(doc.CfgSet.size(), 2) << "clearing the show leaves its settings to the caller";
+    EXPECT_TRUE(doc.musicTracks.isEmpty());
+    EXPECT_EQ(doc.settingsLines.size(), 2) << "clearing the show leaves its settings to the caller";
 }
 
 TEST(ShowDocument, SecondsAreStoredAsTheDialogStoresThem) {
-    EXPECT_EQ(timingFromSeconds("2.5"), "2500");
-    EXPECT_EQ(timingFromSeconds("2.3"), "2299") << "the float nearest 2.3 lies just below it";
-    EXPECT_EQ(timingFromSeconds("600"), "600000");
-    EXPECT_EQ(timingFromSeconds(""), "0");
-    EXPECT_EQ(timingFromSeconds("abc"), "0");
+    EXPECT_EQ(SlideTime::fromSeconds("2.5"), "2500");
+    EXPECT_EQ(SlideTime::fromSeconds("2.3"), "2299") << "the float nearest 2.3 lies just below it";
+    EXPECT_EQ(SlideTime::fromSeconds("600"), "600000");
+    EXPECT_EQ(SlideTime::fromSeconds(""), "0");
+    EXPECT_EQ(SlideTime::fromSeconds("abc"), "0");
 
-    EXPECT_TRUE(timingCheck("600.4"));
-    EXPECT_FALSE(timingCheck("600.5"));
-    EXPECT_TRUE(timingCheck("0"));
-    EXPECT_TRUE(timingCheck(""));
-    EXPECT_FALSE(timingCheck("-1"));
-    EXPECT_FALSE(timingCheck("ten"));
+    EXPECT_TRUE(SlideTime::isAcceptable("600.4"));
+    EXPECT_FALSE(SlideTime::isAcceptable("600.5"));
+    EXPECT_TRUE(SlideTime::isAcceptable("0"));
+    EXPECT_TRUE(SlideTime::isAcceptable(""));
+    EXPECT_FALSE(SlideTime::isAcceptable("-1"));
+    EXPECT_FALSE(SlideTime::isAcceptable("ten"));
 }
 
 } // namespace

@@ -84,7 +84,7 @@ protected:
 TEST_F(ShowAudioTest, TracksPlayInOrderRoundAndRound) {
     const QString a = tone(QStringLiteral("a.wav"), 60, 330);
     const QString b = tone(QStringLiteral("b.wav"), 90, 550);
-    host.doc.SongList = {a, b};
+    host.doc.musicTracks = {a, b};
     ASSERT_TRUE(audio->startMusic());
     QStringList heard{music().fileName()};
     QList<int> indices{audio->TrackIndex()};
@@ -105,7 +105,7 @@ TEST_F(ShowAudioTest, TracksPlayInOrderRoundAndRound) {
 }
 
 TEST_F(ShowAudioTest, SlideSoundHaltsTheMusicWhichThenContinuesFromTheSameSample) {
-    host.doc.SongList = {tone(QStringLiteral("music.wav"), 3000)};
+    host.doc.musicTracks = {tone(QStringLiteral("music.wav"), 3000)};
     const QString ding = tone(QStringLiteral("ding.wav"), 200, 880);
     ASSERT_TRUE(audio->startMusic());
     run(300);
@@ -129,7 +129,7 @@ TEST_F(ShowAudioTest, SlideSoundHaltsTheMusicWhichThenContinuesFromTheSameSample
 }
 
 TEST_F(ShowAudioTest, MovingOnCutsTheSoundOffAndTheMusicContinues) {
-    host.doc.SongList = {tone(QStringLiteral("music.wav"), 5000)};
+    host.doc.musicTracks = {tone(QStringLiteral("music.wav"), 5000)};
     const QString longSound = tone(QStringLiteral("long.wav"), 5000, 660);
     const QString shortSound = tone(QStringLiteral("short.wav"), 200, 990);
     ASSERT_TRUE(audio->startMusic());
@@ -159,7 +159,7 @@ TEST_F(ShowAudioTest, MovingOnCutsTheSoundOffAndTheMusicContinues) {
 }
 
 TEST_F(ShowAudioTest, BlankOrMissingSoundNeitherPlaysNorInterrupts) {
-    host.doc.SongList = {tone(QStringLiteral("music.wav"), 2000)};
+    host.doc.musicTracks = {tone(QStringLiteral("music.wav"), 2000)};
     ASSERT_TRUE(audio->startMusic());
     run(50);
     for (const QString& entry : {QString(), QStringLiteral(" "), dir.file(QStringLiteral("gone.wav"))}) {
@@ -179,13 +179,13 @@ TEST_F(ShowAudioTest, BlankOrMissingSoundNeitherPlaysNorInterrupts) {
 }
 
 TEST_F(ShowAudioTest, MusicOffUnchecksMusicAndLaterSlidesAreSilent) {
-    host.doc.SongList = {tone(QStringLiteral("one.wav"), 2000), tone(QStringLiteral("two.wav"), 2000, 660)};
+    host.doc.musicTracks = {tone(QStringLiteral("one.wav"), 2000), tone(QStringLiteral("two.wav"), 2000, 660)};
     const QString ding = tone(QStringLiteral("ding.wav"), 100, 880);
     ASSERT_TRUE(audio->startMusic());
     run(100);
     EXPECT_EQ(audio->MusicOn1Click(ShowAudio::musicOffCaption()), ShowAudio::musicOnCaption());
     EXPECT_FALSE(host.musicEnabled());
-    EXPECT_TRUE(host.doc.Modified);
+    EXPECT_TRUE(host.doc.isModified());
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::NotReady);
 
     // The advance step plays a slide's sound only while music is enabled.
@@ -204,7 +204,7 @@ TEST_F(ShowAudioTest, MusicOffUnchecksMusicAndLaterSlidesAreSilent) {
     EXPECT_TRUE(host.musicEnabled());
     EXPECT_EQ(host.musicChanges, (QList<bool>{false, true}));
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::Playing);
-    EXPECT_EQ(music().fileName(), host.doc.SongList[1]);
+    EXPECT_EQ(music().fileName(), host.doc.musicTracks[1]);
     EXPECT_EQ(music().positionFrames(), 0);
 }
 
@@ -214,7 +214,7 @@ TEST_F(ShowAudioTest, TrackThatCannotBeOpenedIsReportedOnceAndMusicStaysOff) {
     ShowAudio shared(host, player1, player2);
     EXPECT_EQ(&shared.MediaPlayer1(), &player1);
     const QString bad = dir.write(QStringLiteral("b.mid"), "not music at all");
-    host.doc.SongList = {tone(QStringLiteral("a.wav"), 50), bad};
+    host.doc.musicTracks = {tone(QStringLiteral("a.wav"), 50), bad};
     ASSERT_TRUE(shared.startMusic());
     for (int i = 0; i < 50; ++i)
         run(10);
@@ -228,7 +228,7 @@ TEST_F(ShowAudioTest, TrackThatCannotBeOpenedIsReportedOnceAndMusicStaysOff) {
 
 TEST_F(ShowAudioTest, FirstTrackFailingAtTheStartIsReportedAndTheShowGoesOnWithoutMusic) {
     const QString missing = dir.file(QStringLiteral("gone.mid"));
-    host.doc.SongList = {missing, tone(QStringLiteral("b.wav"), 100)};
+    host.doc.musicTracks = {missing, tone(QStringLiteral("b.wav"), 100)};
     EXPECT_FALSE(audio->startMusic());
     EXPECT_EQ(host.shownMessages.texts(), QStringList{ShowAudio::unableToPlayText(missing)});
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::NotReady);
@@ -240,16 +240,16 @@ TEST_F(ShowAudioTest, FirstTrackFailingAtTheStartIsReportedAndTheShowGoesOnWitho
     EXPECT_EQ(host.shownMessages.shown.size(), 1);
 
     // Music disabled, or no tracks: nothing starts and nothing is said.
-    host.doc.SongList = {tone(QStringLiteral("c.wav"), 100)};
+    host.doc.musicTracks = {tone(QStringLiteral("c.wav"), 100)};
     EXPECT_FALSE(audio->startMusic(false));
-    host.doc.SongList.clear();
+    host.doc.musicTracks.clear();
     EXPECT_FALSE(audio->startMusic(true));
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::NotReady);
     EXPECT_EQ(host.shownMessages.shown.size(), 1);
 }
 
 TEST_F(ShowAudioTest, ClosingStopsEverything) {
-    host.doc.SongList = {tone(QStringLiteral("music.wav"), 2000)};
+    host.doc.musicTracks = {tone(QStringLiteral("music.wav"), 2000)};
     ASSERT_TRUE(audio->startMusic());
     audio->PlaySlideAudio(tone(QStringLiteral("ding.wav"), 1000, 880));
     run(50);
@@ -264,7 +264,7 @@ TEST_F(ShowAudioTest, ClosingStopsEverything) {
 }
 
 TEST_F(ShowAudioTest, ATrackEndingJustBeforeTheShowStopsDoesNotRestartTheMusic) {
-    host.doc.SongList = {tone(QStringLiteral("a.wav"), 50), tone(QStringLiteral("b.wav"), 50, 550)};
+    host.doc.musicTracks = {tone(QStringLiteral("a.wav"), 50), tone(QStringLiteral("b.wav"), 50, 550)};
     ASSERT_TRUE(audio->startMusic());
     // Play the first track to its end without letting its notice through, then stop the show.
     for (int i = 0; i < 10; ++i)
@@ -278,7 +278,7 @@ TEST_F(ShowAudioTest, ATrackEndingJustBeforeTheShowStopsDoesNotRestartTheMusic) 
 TEST_F(ShowAudioTest, ASoundOfNoLengthIsRefusedRatherThanLoopedAtOnce) {
     const QString empty = dir.write(QStringLiteral("empty.wav"),
                                     SoundFiles::wav(kRate, 1, 16, 0, [](qint64, int) { return 0.0; }));
-    host.doc.SongList = {empty};
+    host.doc.musicTracks = {empty};
     EXPECT_FALSE(audio->startMusic());
     EXPECT_EQ(host.shownMessages.texts(), QStringList({ShowAudio::unableToPlayText(empty)}));
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::NotReady);

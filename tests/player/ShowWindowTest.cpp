@@ -64,7 +64,7 @@ protected:
 
 TEST_F(ShowWindow, StatusOverALoopingShowAndTheSlidesOwnTimes) {
     makeSlides(3);
-    host.doc.SlideTiming[1] = QStringLiteral("2500");
+    host.doc.timings[1] = QStringLiteral("2500");
     host.delay = 7;
     TfmShow& w = start();
     EXPECT_TRUE(w.isVisible());
@@ -91,7 +91,7 @@ TEST_F(ShowWindow, StatusOverALoopingShowAndTheSlidesOwnTimes) {
 
 TEST_F(ShowWindow, TheTimerAdvancesTheShowOnItsOwn) {
     makeSlides(2);
-    host.doc.SlideTiming[0] = QStringLiteral("30");
+    host.doc.timings[0] = QStringLiteral("30");
     TfmShow& w = start();
     for (int waited = 0; waited < 5000 && w.statusText(1) != "Slide: 2 of 2"; waited += 10)
         QTest::qWait(10);
@@ -112,7 +112,7 @@ TEST_F(ShowWindow, WithoutLoopTheShowEndsInTheEditorOnItsFirstSlide) {
     EXPECT_TRUE(host.editorVisible);
     EXPECT_EQ(host.firstSlideSelected, 1);
     ASSERT_EQ(host.previews.size(), 1);
-    EXPECT_EQ(host.previews[0], qMakePair(host.doc.DisplayList[0], 0));
+    EXPECT_EQ(host.previews[0], qMakePair(host.doc.imagePaths[0], 0));
     EXPECT_EQ(w.NextSlide, 0);
 }
 
@@ -172,12 +172,12 @@ TEST_F(ShowWindow, StartingPausedWaitsThenPResumesAtOnce) {
     EXPECT_TRUE(host.advance);
 
     // Pausing by the button leaves "Automatic Advance" off in the editor and the show modified.
-    host.doc.Modified = false;
+    host.doc.setModified(false);
     QTest::mouseClick(w.btPause, Qt::LeftButton);
     EXPECT_TRUE(w.btPause->isChecked());
     EXPECT_FALSE(w.ShowTimer->isActive());
     EXPECT_FALSE(host.advance);
-    EXPECT_TRUE(host.doc.Modified);
+    EXPECT_TRUE(host.doc.isModified());
     EXPECT_EQ(w.statusText(0), "Paused");
     w.Next1Click();
     EXPECT_EQ(w.statusText(1), "Slide: 3 of 3");
@@ -209,7 +209,7 @@ TEST_F(ShowWindow, EscLeavesTheEditorAsItWasAndStopSelectsTheFirstSlide) {
 
 TEST_F(ShowWindow, CaptionsOfBlanksAndTheCaptionCommand) {
     makeSlides(2);
-    host.doc.Captions[0] = QStringLiteral("   ");
+    host.doc.captions[0] = QStringLiteral("   ");
     TfmShow& w = start();
     EXPECT_TRUE(w.pnCaption->isHidden()) << "a caption of blanks shows no caption bar";
     w.popSlideMenuPopup();
@@ -232,7 +232,7 @@ TEST_F(ShowWindow, CaptionsOfBlanksAndTheCaptionCommand) {
 TEST_F(ShowWindow, AnUnreadableSlideShowsItsPanelAndTheShowGoesOn) {
     makeSlides(5);
     const QString bad = dir.write("b.jpg", "this is not a picture");
-    host.doc.DisplayList[1] = bad;
+    host.doc.imagePaths[1] = bad;
     TfmShow& w = start();
     const QImage first = w.jpgImage->picture().raster();
     w.Next1Click();
@@ -251,7 +251,7 @@ TEST_F(ShowWindow, AnUnreadableSlideShowsItsPanelAndTheShowGoesOn) {
 
 TEST_F(ShowWindow, ADamagedTimeIsReportedOnceAndTheDefaultDelayUsed) {
     makeSlides(2);
-    host.doc.SlideTiming[0] = QStringLiteral("2.5s");
+    host.doc.timings[0] = QStringLiteral("2.5s");
     host.delay = 4;
     TfmShow& w = start();
     EXPECT_EQ(host.shownMessages.texts(), QStringList({"'2.5s' is not a valid integer value"}));
@@ -293,11 +293,11 @@ TEST_F(ShowWindow, CaptionBackgroundAndEffectRotation) {
 TEST_F(ShowWindow, AClickOnThePictureIsNextAndTheNextSlideIsPrefetched) {
     makeSlides(3);
     TfmShow& w = start();
-    EXPECT_TRUE(w.imageCache().holds(host.doc.DisplayList[1], w.ImageScroll->viewport()->size()));
+    EXPECT_TRUE(w.imageCache().holds(host.doc.imagePaths[1], w.ImageScroll->viewport()->size()));
     QTest::mouseClick(w.ImageScroll->viewport(), Qt::LeftButton);
     EXPECT_EQ(w.statusText(1), "Slide: 2 of 3");
     w.Next1Click();
-    EXPECT_TRUE(w.imageCache().holds(host.doc.DisplayList[0], w.ImageScroll->viewport()->size()))
+    EXPECT_TRUE(w.imageCache().holds(host.doc.imagePaths[0], w.ImageScroll->viewport()->size()))
         << "after the last slide of a looping show comes the first";
 }
 
@@ -327,7 +327,7 @@ TEST_F(ShowWindow, MenuStatesFollowTheEditor) {
     w.popSlideMenuPopup();
     EXPECT_FALSE(w.MusicOn1->isEnabled()) << "no tracks";
     EXPECT_EQ(w.MusicOn1->text(), "&Music Off");
-    host.doc.SongList << dir.file("t.mid");
+    host.doc.musicTracks << dir.file("t.mid");
     host.music = false;
     w.popSlideMenuPopup();
     EXPECT_TRUE(w.MusicOn1->isEnabled());

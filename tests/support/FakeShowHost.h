@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NuAncillary.h"
+#include "ShowDocument.h"
 #include "ScriptedMessages.h"
 #include "ShowHost.h"
 
@@ -28,12 +28,12 @@ public:
 
     void setMusicEnabled(bool on) override {
         music = on;
-        doc.Modified = true;
+        doc.setModified(true);
         musicChanges.append(on);
     }
     void setAutoAdvance(bool on) override {
         advance = on;
-        doc.Modified = true;
+        doc.setModified(true);
     }
     // Captions are a viewing choice, not part of the show: no change to Modified.
     void setShowCaptions(bool on) override { captions = on; }

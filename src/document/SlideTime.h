@@ -1,0 +1,24 @@
+#pragma once
+
+// The rules for a slide's own time. It is stored as whole milliseconds in decimal text, "0" meaning
+// the show's default delay, and entered by the user in seconds.
+
+#include <QString>
+
+#include <optional>
+
+namespace SlideTime {
+
+// The milliseconds a stored time stands for; nothing when the text is not a whole number of
+// milliseconds (negative numbers included), which no slide can be shown for.
+std::optional<int> milliseconds(const QString& stored);
+
+// The text stored for a time entered in seconds: the seconds held as a 32-bit float, times 1000,
+// truncated; "0" for anything that is not a number.
+QString fromSeconds(const QString& secondsText);
+
+// Whether an entered time is acceptable: blank, or a number whose whole seconds (halves going up)
+// lie between 0 and 600.
+bool isAcceptable(const QString& secondsText);
+
+} // namespace SlideTime
