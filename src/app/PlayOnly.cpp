@@ -3,7 +3,7 @@
 #include "DiskSpace.h"
 #include "PlayOnlyHost.h"
 #include "ShowFiles.h"
-#include "UProgress.h"
+#include "ProgressWindow.h"
 #include "UserMessages.h"
 #include "WorkFolder.h"
 #include "uShow.h"
@@ -28,7 +28,7 @@ int playShowFile(const QString& path, UserMessages& messages, AudioEngine& engin
         finished = true;
         QTimer::singleShot(0, qApp, [] { QApplication::exit(0); });
     });
-    TfmProgress progress;
+    ProgressWindow progress;
     SystemDiskSpace disk;
     CombinedContents contents;
     const QString absolute = QFileInfo(path).absoluteFilePath();

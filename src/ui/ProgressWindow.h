@@ -7,13 +7,14 @@
 class QProgressBar;
 
 // The small stay-on-top window with one bar that shows how far a save or an open is.
-class TfmProgress : public QWidget, public ProgressReport {
+class ProgressWindow : public QWidget, public ProgressReport {
     Q_OBJECT
 public:
-    explicit TfmProgress(QWidget* parent = nullptr);
+    explicit ProgressWindow(QWidget* parent = nullptr);
 
     void report(const QString& title, int percent) override;
     void finish() override;
 
-    QProgressBar* pbFileOp;
+private:
+    QProgressBar* bar_;
 };

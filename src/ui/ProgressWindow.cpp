@@ -1,34 +1,35 @@
-#include "UProgress.h"
+#include "ProgressWindow.h"
 
 #include <QGuiApplication>
 #include <QProgressBar>
 #include <QScreen>
 #include <QVBoxLayout>
 
-TfmProgress::TfmProgress(QWidget* parent)
+ProgressWindow::ProgressWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      pbFileOp(new QProgressBar(this)) {
-    setObjectName(QStringLiteral("fmProgress"));
-    pbFileOp->setObjectName(QStringLiteral("pbFileOp"));
-    pbFileOp->setRange(0, 100);
-    pbFileOp->setValue(0);
+      bar_(new QProgressBar(this)) {
+    setObjectName(QStringLiteral("progressWindow"));
+    bar_->setObjectName(QStringLiteral("bar"));
+    bar_->setRange(0, 100);
+    bar_->setValue(0);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(pbFileOp);
+    layout->addWidget(bar_);
     resize(360, 60);
 }
 
-void TfmProgress::report(const QString& title, int percent) {
+void ProgressWindow::report(const QString& title, int percent) {
     if (!isVisible()) {
         if (QScreen* screen = QGuiApplication::primaryScreen())
             move(screen->availableGeometry().center() - rect().center());
         show();
     }
     setWindowTitle(title);
-    pbFileOp->setValue(percent);
+    bar_->setValue(percent);
+    bar_->setAccessibleName(title);
     // The operations run on the user-interface thread: paint now, or the bar never moves.
     repaint();
 }
 
-void TfmProgress::finish() {
+void ProgressWindow::finish() {
     hide();
 }
