@@ -12,7 +12,7 @@
 #include "PlaceImage.h"
 #include "ProgressReport.h"
 #include "ShowFiles.h"
-#include "TPMultiImage.h"
+#include "PictureWidget.h"
 #include "WorkFolder.h"
 
 #include <QApplication>
@@ -86,10 +86,10 @@ int frames(const QStringList& args) {
     scroll.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll.setAttribute(Qt::WA_DontShowOnScreen);
     scroll.resize(size);
-    auto* display = new TPMultiImage(quiet);
+    auto* display = new PictureWidget(quiet);
     scroll.setWidget(display);
     scroll.show();
-    TPMultiImage loader(quiet);
+    PictureWidget loader(quiet);
     TEdge edge(quiet);
     edge.sMultiImage = display;
 
@@ -99,7 +99,7 @@ int frames(const QStringList& args) {
         bool ok = false;
         try {
             loader.setDecodeSize(fit ? size : QSize());
-            loader.setImageName(image);
+            loader.loadFile(image);
             ok = PlaceImage(loader, *display, edge, fit, 0, background, size);
         } catch (const ImageLoadError&) {
             ok = false;

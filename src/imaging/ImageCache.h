@@ -17,7 +17,7 @@
 // the decode size, so a file changed on disk is decoded afresh.
 //
 // The cache only decodes; whatever the user is to be told about a failed decode travels in the
-// result and is shown by the image control when it takes the result, on the UI thread.
+// result and is shown by the picture widget when it takes the result, on the UI thread.
 class ImageCache {
 public:
     explicit ImageCache(int capacity = 4);

@@ -9,7 +9,7 @@
 class QPainter;
 class VectorDrawing;
 
-// What an image control holds after a decode: a raster or a replayable vector drawing, plus the
+// What a picture widget holds after a decode: a raster or a replayable vector drawing, plus the
 // natural size in pixels. The raster may have been decoded smaller than the natural size (when
 // the caller said how large it would be drawn); every layout figure uses the natural size.
 class Picture {

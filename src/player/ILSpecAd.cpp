@@ -31,7 +31,7 @@ protected:
 
 class ScreenCanvas : public TransitionCanvas {
 public:
-    ScreenCanvas(TPMultiImage& target, const QImage& bitmap) : overlay_(new OverlayWidget(&target)) {
+    ScreenCanvas(PictureWidget& target, const QImage& bitmap) : overlay_(new OverlayWidget(&target)) {
         // Start from what the control shows now, so the new frame is painted over the old one.
         QImage now(bitmap.size(), QImage::Format_RGB32);
         now.fill(target.color().isValid() ? target.color() : QColor(Qt::black));
@@ -114,7 +114,7 @@ TEdge::TEdge(UserMessages& messages, QObject* parent) : QObject(parent), message
 
 TEdge::~TEdge() = default;
 
-std::unique_ptr<TransitionCanvas> makeScreenCanvas(TPMultiImage& target, const QImage& bitmap) {
+std::unique_ptr<TransitionCanvas> makeScreenCanvas(PictureWidget& target, const QImage& bitmap) {
     return std::make_unique<ScreenCanvas>(target, bitmap);
 }
 
@@ -127,8 +127,8 @@ void RunTransition(TEdge& host) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     RunGuard guard{host, host.frame_, QImage()};
 
-    TPMultiImage* target = nullptr;
-    for (TPMultiImage* candidate :
+    PictureWidget* target = nullptr;
+    for (PictureWidget* candidate :
          {host.sImageImLib.data(), host.sMultiImage.data(), host.sMultiMedia.data()})
         if (candidate)
             target = candidate;
@@ -168,8 +168,8 @@ void RunTransition(TEdge& host) {
     }
 
     // The painted bitmap becomes the picture of every target that is set.
-    for (TPMultiImage* each : {host.sImageImLib.data(), host.sMultiImage.data(), host.sMultiMedia.data()})
+    for (PictureWidget* each : {host.sImageImLib.data(), host.sMultiImage.data(), host.sMultiMedia.data()})
         if (each)
-            each->setBitmap(bitmap);
+            each->setImage(bitmap);
     canvas.reset();
 }

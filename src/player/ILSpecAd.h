@@ -4,7 +4,7 @@
 // effect onto a target image control, after which the frame becomes that control's picture.
 
 #include "Picture.h"
-#include "TPMultiImage.h"
+#include "PictureWidget.h"
 
 #include <QColor>
 #include <QImage>
@@ -57,9 +57,9 @@ public:
     ~TEdge() override;
 
     // The three kinds of target; QPointer clears a reference when its control is destroyed.
-    QPointer<TPMultiImage> sMultiMedia;
-    QPointer<TPMultiImage> sMultiImage;
-    QPointer<TPMultiImage> sImageImLib;
+    QPointer<PictureWidget> sMultiMedia;
+    QPointer<PictureWidget> sMultiImage;
+    QPointer<PictureWidget> sImageImLib;
     TFXMethod FXMethod = FXNone;
     int FXDelay = 25;
     int FXColRowThick = 4;
@@ -70,7 +70,7 @@ public:
 
     // Replaces the wall clock and the on-screen canvas, for tests: the factory is given the target
     // and the bitmap and returns the canvas the effect paints on (null: the real one).
-    using CanvasFactory = std::function<std::unique_ptr<TransitionCanvas>(TPMultiImage&, const QImage&)>;
+    using CanvasFactory = std::function<std::unique_ptr<TransitionCanvas>(PictureWidget&, const QImage&)>;
     void setCanvasFactory(CanvasFactory factory) { canvasFactory_ = std::move(factory); }
 
 private:
@@ -89,4 +89,4 @@ void RunTransition(TEdge& host);
 
 // The canvas over a real image control: a child window covering the control shows the surface
 // while the effect runs and is removed afterwards.
-std::unique_ptr<TransitionCanvas> makeScreenCanvas(TPMultiImage& target, const QImage& bitmap);
+std::unique_ptr<TransitionCanvas> makeScreenCanvas(PictureWidget& target, const QImage& bitmap);

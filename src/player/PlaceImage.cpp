@@ -1,7 +1,7 @@
 #include "PlaceImage.h"
 
 #include "ImageDecoder.h"
-#include "TPMultiImage.h"
+#include "PictureWidget.h"
 
 #include <QPainter>
 #include <QScreen>
@@ -59,7 +59,7 @@ QImage composeFrame(const Picture& picture, const Placement& placement, const QC
     return frame;
 }
 
-bool PlaceImage(TPMultiImage& loader, TPMultiImage& display, TEdge& host, bool fit, int cycle,
+bool PlaceImage(PictureWidget& loader, PictureWidget& display, TEdge& host, bool fit, int cycle,
                 const QColor& background, QSize screen) {
     try {
         host.FXMethod = methodForCycle(cycle);
@@ -96,7 +96,7 @@ bool PlaceImage(TPMultiImage& loader, TPMultiImage& display, TEdge& host, bool f
             host.frame() = frame;
             RunTransition(host);
         } else {
-            display.setBitmap(frame);
+            display.setImage(frame);
         }
         return true;
     } catch (...) {

@@ -10,7 +10,7 @@
 #include <QSize>
 #include <optional>
 
-class TPMultiImage;
+class PictureWidget;
 
 // The largest frame a slide is composed on: 64 million pixels (256 MB).
 inline constexpr qint64 kMaxFramePixels = 64LL * 1024 * 1024;
@@ -39,5 +39,5 @@ QImage composeFrame(const Picture& picture, const Placement& placement, const QC
 // visible area) or stands alone (its own size is then the visible area). screen is the size of the
 // screen the show is on (an empty size: the display's screen). False when the slide could not be
 // composed or handed over; the display then keeps its previous picture.
-bool PlaceImage(TPMultiImage& loader, TPMultiImage& display, TEdge& host, bool fit, int cycle,
+bool PlaceImage(PictureWidget& loader, PictureWidget& display, TEdge& host, bool fit, int cycle,
                 const QColor& background, QSize screen = QSize());

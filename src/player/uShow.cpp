@@ -9,7 +9,7 @@
 #include "PlaceImage.h"
 #include "ShowAudio.h"
 #include "ShowHost.h"
-#include "TPMultiImage.h"
+#include "PictureWidget.h"
 #include "UserMessages.h"
 
 #include <QApplication>
@@ -64,11 +64,11 @@ TfmShow::TfmShow(ShowHost& host, AudioEngine& engine, QWidget* parent)
     ImageScroll->setFrameShape(QFrame::NoFrame);
     ImageScroll->setFocusPolicy(Qt::NoFocus);
     ImageScroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    jpgImage = new TPMultiImage(host.messages());
+    jpgImage = new PictureWidget(host.messages());
     jpgImage->setObjectName(QStringLiteral("jpgImage"));
     ImageScroll->setWidget(jpgImage);
     ImageScroll->setWidgetResizable(true);
-    jpgImage2 = new TPMultiImage(host.messages(), this);
+    jpgImage2 = new PictureWidget(host.messages(), this);
     jpgImage2->setObjectName(QStringLiteral("jpgImage2"));
     jpgImage2->hide();
     jpgImage2->setCache(cache_.get());
@@ -353,7 +353,7 @@ bool TfmShow::DisplaySlide(const QString& path) {
     bool ok = false;
     try {
         jpgImage2->setDecodeSize(decodeSize());
-        jpgImage2->setImageName(path);
+        jpgImage2->loadFile(path);
         ImageScroll->horizontalScrollBar()->setValue(0);
         ImageScroll->verticalScrollBar()->setValue(0);
         ok = PlaceImage(*jpgImage2, *jpgImage, *Edge, FitToWindow, EffectCounter,

@@ -23,7 +23,7 @@ class QToolButton;
 class ShowAudio;
 class ShowHost;
 class TEdge;
-class TPMultiImage;
+class PictureWidget;
 
 class TfmShow : public QWidget {
     Q_OBJECT
@@ -34,8 +34,8 @@ public:
     // Controls, top to bottom.
     QStatusBar* sbShowStatus;
     QScrollArea* ImageScroll;
-    TPMultiImage* jpgImage;  // the slide on screen
-    TPMultiImage* jpgImage2; // the loader, never visible
+    PictureWidget* jpgImage;  // the slide on screen
+    PictureWidget* jpgImage2; // the loader, never visible
     QLabel* pnNoPicFound;
     QLabel* pnCaption;
     QFrame* pnBottom;

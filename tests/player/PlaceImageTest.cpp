@@ -2,7 +2,7 @@
 #include "ColorRef.h"
 #include "ILSpecAd.h"
 #include "ScriptedMessages.h"
-#include "TPMultiImage.h"
+#include "PictureWidget.h"
 #include "TempFolder.h"
 
 #include <QApplication>
@@ -69,14 +69,14 @@ TEST(PlaceImage, ComposesOntoTheBackgroundAndKeepsThePreviousPictureOnFailure) {
     scroll.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll.setAttribute(Qt::WA_DontShowOnScreen);
     scroll.resize(600, 400);
-    auto* display = new TPMultiImage(messages);
+    auto* display = new PictureWidget(messages);
     scroll.setWidget(display);
     scroll.show();
-    TPMultiImage loader(messages);
+    PictureWidget loader(messages);
     TEdge edge(messages);
     edge.sMultiImage = display;
 
-    loader.setImageName(tmp.file("wide.png"));
+    loader.loadFile(tmp.file("wide.png"));
     ASSERT_TRUE(PlaceImage(loader, *display, edge, true, 0, Qt::black, QSize(1024, 768)));
     const QImage frame = display->picture().raster();
     ASSERT_EQ(frame.size(), QSize(600, 400));
@@ -87,12 +87,12 @@ TEST(PlaceImage, ComposesOntoTheBackgroundAndKeepsThePreviousPictureOnFailure) {
     EXPECT_EQ(edge.FXMethod, FXNone);
 
     // An empty file leaves the picture of the slide before.
-    loader.setImageName(tmp.write("empty.png", QByteArray()));
+    loader.loadFile(tmp.write("empty.png", QByteArray()));
     EXPECT_FALSE(PlaceImage(loader, *display, edge, true, 0, Qt::black, QSize(1024, 768)));
     EXPECT_EQ(display->picture().raster(), frame);
 
     // Without fit the display takes the picture's size where it exceeds the screen, to scroll.
-    loader.setImageName(tmp.file("wide.png"));
+    loader.loadFile(tmp.file("wide.png"));
     ASSERT_TRUE(PlaceImage(loader, *display, edge, false, 0, Qt::white, QSize(800, 600)));
     EXPECT_EQ(display->size(), QSize(1200, 600));
     EXPECT_EQ(display->picture().raster().pixelColor(0, 0), QColor(200, 30, 30)) << "starts at the top-left";

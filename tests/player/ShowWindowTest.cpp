@@ -1,7 +1,7 @@
 #include "FakeShowHost.h"
 #include "ILSpecAd.h"
 #include "ImageCache.h"
-#include "TPMultiImage.h"
+#include "PictureWidget.h"
 #include "TempFolder.h"
 #include "TransitionEffects.h"
 #include "audio/AudioEngine.h"
@@ -51,7 +51,7 @@ protected:
     TfmShow& start() {
         show = std::make_unique<TfmShow>(host, engine);
         show->Edge->setCanvasFactory(
-            [](TPMultiImage&, const QImage&) { return std::make_unique<InstantCanvas>(); });
+            [](PictureWidget&, const QImage&) { return std::make_unique<InstantCanvas>(); });
         show->startShow();
         return *show;
     }

@@ -94,7 +94,7 @@ class RunTransitionTest : public ::testing::Test {
 protected:
     RunTransitionTest() : target(messages), edge(messages) {
         target.resize(64, 48);
-        edge.setCanvasFactory([this](TPMultiImage&, const QImage& bitmap) {
+        edge.setCanvasFactory([this](PictureWidget&, const QImage& bitmap) {
             ++canvases;
             auto canvas = std::make_unique<FakeCanvas>(filled(bitmap.size(), Qt::black));
             lastCanvasSize = bitmap.size();
@@ -103,7 +103,7 @@ protected:
     }
 
     ScriptedMessages messages;
-    TPMultiImage target;
+    PictureWidget target;
     TEdge edge;
     int canvases = 0;
     QSize lastCanvasSize;
@@ -159,12 +159,12 @@ TEST_F(RunTransitionTest, MessagesForNoTargetAndNoEffect) {
 }
 
 TEST_F(RunTransitionTest, ADestroyedTargetIsForgottenAndTheLastSetOneIsPainted) {
-    auto* gone = new TPMultiImage(messages);
+    auto* gone = new PictureWidget(messages);
     edge.sMultiMedia = gone;
     delete gone;
     EXPECT_TRUE(edge.sMultiMedia.isNull());
 
-    TPMultiImage other(messages);
+    PictureWidget other(messages);
     other.resize(64, 48);
     edge.sImageImLib = &other;
     edge.sMultiImage = &target;
@@ -178,7 +178,7 @@ TEST_F(RunTransitionTest, ADestroyedTargetIsForgottenAndTheLastSetOneIsPainted) 
 
 TEST(RunTransitionOnScreen, TheRealCanvasPaintsTheControl) {
     ScriptedMessages messages;
-    TPMultiImage target(messages);
+    PictureWidget target(messages);
     target.setAttribute(Qt::WA_DontShowOnScreen);
     target.resize(120, 80);
     target.show();

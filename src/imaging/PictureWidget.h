@@ -10,23 +10,24 @@
 class ImageCache;
 class UserMessages;
 
-// The image control: setting ImageName decodes the file into Picture before it returns, and the
-// control paints that picture stretched, stretched keeping proportions, centred or at its natural
-// size from the top-left corner. Decoder failures are reported to the user through UserMessages
+// A widget that shows one picture: loadFile() decodes a file into its picture before it returns,
+// and the widget paints that picture stretched, stretched keeping proportions, centred or at its
+// natural size from the top-left corner. Decoder failures are reported to the user through UserMessages
 // (an error box with the decoder's reason, then the "Reading ... failed" notice); a damaged
 // metafile or icon throws ImageLoadError instead.
-class TPMultiImage : public QWidget {
+class PictureWidget : public QWidget {
     Q_OBJECT
 public:
-    explicit TPMultiImage(UserMessages& messages, QWidget* parent = nullptr);
+    explicit PictureWidget(UserMessages& messages, QWidget* parent = nullptr);
 
-    QString ImageName() const { return imageName_; }
-    void setImageName(const QString& path);
+    // The file last loaded (also when it could not be decoded).
+    QString fileName() const { return fileName_; }
+    void loadFile(const QString& path);
 
     const Picture& picture() const { return picture_; }
     void setPicture(const Picture& picture);
-    // A bitmap assigned as the picture, shown from the top-left corner.
-    void setBitmap(const QImage& bitmap);
+    // An image assigned as the picture, shown from the top-left corner.
+    void setImage(const QImage& bitmap);
     void clearPicture();
 
     bool stretch() const { return stretch_; }
@@ -66,7 +67,7 @@ private:
     void pictureChanged();
 
     UserMessages& messages_;
-    QString imageName_;
+    QString fileName_;
     Picture picture_;
     bool stretch_ = false;
     bool stretchRatio_ = false;

@@ -1,4 +1,4 @@
-#include "TPMultiImage.h"
+#include "PictureWidget.h"
 
 #include "ImageCache.h"
 #include "ImageDecoder.h"
@@ -9,13 +9,13 @@
 #include <QPainter>
 #include <QSaveFile>
 
-TPMultiImage::TPMultiImage(UserMessages& messages, QWidget* parent)
+PictureWidget::PictureWidget(UserMessages& messages, QWidget* parent)
     : QWidget(parent), messages_(messages), color_(palette().color(QPalette::Window)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TPMultiImage::setImageName(const QString& path) {
-    imageName_ = path;
+void PictureWidget::loadFile(const QString& path) {
+    fileName_ = path;
     picture_ = Picture();
     const DecodeResult result = cache_ ? cache_->take(path, decodeSize_) : decodeImageFile(path, decodeSize_);
     if (result.raises) {
@@ -31,62 +31,62 @@ void TPMultiImage::setImageName(const QString& path) {
     pictureChanged();
 }
 
-void TPMultiImage::setPicture(const Picture& picture) {
+void PictureWidget::setPicture(const Picture& picture) {
     picture_ = picture;
     pictureChanged();
 }
 
-void TPMultiImage::setBitmap(const QImage& bitmap) {
+void PictureWidget::setImage(const QImage& bitmap) {
     setPicture(Picture::fromImage(bitmap));
 }
 
-void TPMultiImage::clearPicture() {
+void PictureWidget::clearPicture() {
     setPicture(Picture());
 }
 
-void TPMultiImage::setStretch(bool on) {
+void PictureWidget::setStretch(bool on) {
     stretch_ = on;
     if (on)
         stretchRatio_ = false;
     update();
 }
 
-void TPMultiImage::setStretchRatio(bool on) {
+void PictureWidget::setStretchRatio(bool on) {
     stretchRatio_ = on;
     if (on)
         stretch_ = false;
     update();
 }
 
-void TPMultiImage::setCenter(bool on) {
+void PictureWidget::setCenter(bool on) {
     center_ = on;
     update();
 }
 
-void TPMultiImage::setAutoSize(bool on) {
+void PictureWidget::setAutoSize(bool on) {
     autoSize_ = on;
     if (on && !picture_.isEmpty())
         resize(picture_.size());
     update();
 }
 
-void TPMultiImage::setColor(const QColor& color) {
+void PictureWidget::setColor(const QColor& color) {
     color_ = color;
     update();
 }
 
-void TPMultiImage::pictureChanged() {
+void PictureWidget::pictureChanged() {
     if (autoSize_ && !picture_.isEmpty())
         resize(picture_.size());
     updateGeometry();
     update();
 }
 
-QSize TPMultiImage::sizeHint() const {
+QSize PictureWidget::sizeHint() const {
     return picture_.isEmpty() ? QWidget::sizeHint() : picture_.size();
 }
 
-QRectF TPMultiImage::pictureRect() const {
+QRectF PictureWidget::pictureRect() const {
     if (picture_.isEmpty())
         return QRectF();
     const QSizeF area(size());
@@ -101,14 +101,14 @@ QRectF TPMultiImage::pictureRect() const {
     return QRectF(topLeft, drawn);
 }
 
-void TPMultiImage::paintEvent(QPaintEvent*) {
+void PictureWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), color_);
     if (!picture_.isEmpty())
         picture_.draw(painter, pictureRect());
 }
 
-bool TPMultiImage::saveBmp(const QString& path) {
+bool PictureWidget::saveBmp(const QString& path) {
     bool ok = !picture_.isEmpty();
     if (ok) {
         // BMP has no transparency: whatever is transparent is written over white.

@@ -1,9 +1,8 @@
-// The image control: messages on failure, paint modes, BMP output and the prefetch cache.
+// The picture widget: messages on failure, paint modes, BMP output and the prefetch cache.
 
-#include "TPMultiImage.h"
+#include "PictureWidget.h"
 #include "ImageCache.h"
 #include "ImageLoadError.h"
-#include "PcxWriter.h"
 #include "ScriptedMessages.h"
 #include "TempFolder.h"
 
@@ -24,14 +23,14 @@ QString writeImage(const TempFolder& dir, const QString& name, const QSize& size
 
 } // namespace
 
-TEST(TPMultiImage, FailedDecodeShowsTheReasonThenTheNoticeAndLeavesItEmpty) {
+TEST(PictureWidgetTest, FailedDecodeShowsTheReasonThenTheNoticeAndLeavesItEmpty) {
     TempFolder dir;
     ScriptedMessages messages;
-    TPMultiImage image(messages);
-    image.setImageName(writeImage(dir, "ok.png", QSize(30, 20), qRgb(1, 2, 3)));
+    PictureWidget image(messages);
+    image.loadFile(writeImage(dir, "ok.png", QSize(30, 20), qRgb(1, 2, 3)));
     ASSERT_EQ(image.picture().width(), 30);
 
-    image.setImageName(dir.write("broken.jpg", "not a jpeg at all"));
+    image.loadFile(dir.write("broken.jpg", "not a jpeg at all"));
     ASSERT_EQ(messages.shown.size(), 2);
     EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
     EXPECT_FALSE(messages.shown[0].text.isEmpty());
@@ -39,31 +38,31 @@ TEST(TPMultiImage, FailedDecodeShowsTheReasonThenTheNoticeAndLeavesItEmpty) {
     EXPECT_EQ(messages.shown[1].text, "Reading jpg file failed");
     EXPECT_EQ(image.picture().width(), 0);
     EXPECT_EQ(image.picture().height(), 0);
-    EXPECT_EQ(image.ImageName(), dir.file("broken.jpg"));
+    EXPECT_EQ(image.fileName(), dir.file("broken.jpg"));
 
     messages.shown.clear();
-    image.setImageName(dir.file("missing.bmp"));
+    image.loadFile(dir.file("missing.bmp"));
     EXPECT_TRUE(messages.shown.isEmpty());
     EXPECT_TRUE(image.picture().isEmpty());
 }
 
-TEST(TPMultiImage, DamagedMetafileThrowsAndShowsNothing) {
+TEST(PictureWidgetTest, DamagedMetafileThrowsAndShowsNothing) {
     TempFolder dir;
     ScriptedMessages messages;
-    TPMultiImage image(messages);
-    image.setBitmap(QImage(5, 5, QImage::Format_RGB32));
-    EXPECT_THROW(image.setImageName(dir.write("bad.wmf", QByteArray(40, '\x01'))), ImageLoadError);
+    PictureWidget image(messages);
+    image.setImage(QImage(5, 5, QImage::Format_RGB32));
+    EXPECT_THROW(image.loadFile(dir.write("bad.wmf", QByteArray(40, '\x01'))), ImageLoadError);
     EXPECT_TRUE(messages.shown.isEmpty());
     EXPECT_TRUE(image.picture().isEmpty());
 }
 
-TEST(TPMultiImage, PaintModesPlaceThePicture) {
+TEST(PictureWidgetTest, PaintModesPlaceThePicture) {
     ScriptedMessages messages;
-    TPMultiImage image(messages);
+    PictureWidget image(messages);
     image.resize(200, 100);
     QImage bitmap(50, 50, QImage::Format_RGB32);
     bitmap.fill(qRgb(255, 0, 0));
-    image.setBitmap(bitmap);
+    image.setImage(bitmap);
     EXPECT_EQ(image.pictureRect(), QRectF(0, 0, 50, 50));
 
     image.setCenter(true);
@@ -89,11 +88,11 @@ TEST(TPMultiImage, PaintModesPlaceThePicture) {
     EXPECT_TRUE(image.picture().isEmpty());
 }
 
-TEST(TPMultiImage, SaveBmpWritesTwentyFourBitsOrSaysItFailed) {
+TEST(PictureWidgetTest, SaveBmpWritesTwentyFourBitsOrSaysItFailed) {
     TempFolder dir;
     ScriptedMessages messages;
-    TPMultiImage image(messages);
-    image.setImageName(writeImage(dir, "in.png", QSize(13, 7), qRgb(10, 200, 30)));
+    PictureWidget image(messages);
+    image.loadFile(writeImage(dir, "in.png", QSize(13, 7), qRgb(10, 200, 30)));
     const QString out = dir.file("tmpbmp.bmp");
     ASSERT_TRUE(image.saveBmp(out));
     QImageReader reader(out);
@@ -111,11 +110,11 @@ TEST(TPMultiImage, SaveBmpWritesTwentyFourBitsOrSaysItFailed) {
     ASSERT_EQ(messages.texts(), QStringList{"Writing bmp file failed"});
 }
 
-TEST(TPMultiImage, TakesPrefetchedResultsFromTheCacheWithTheSameMessages) {
+TEST(PictureWidgetTest, TakesPrefetchedResultsFromTheCacheWithTheSameMessages) {
     TempFolder dir;
     ImageCache cache(3);
     ScriptedMessages messages;
-    TPMultiImage image(messages);
+    PictureWidget image(messages);
     image.setCache(&cache);
     image.setDecodeSize(QSize(40, 40));
 
@@ -123,57 +122,14 @@ TEST(TPMultiImage, TakesPrefetchedResultsFromTheCacheWithTheSameMessages) {
     const QString broken = dir.write("b.bmp", "BMnonsense");
     cache.prefetch(a, QSize(40, 40));
     cache.prefetch(broken, QSize(40, 40));
-    image.setImageName(a);
+    image.loadFile(a);
     EXPECT_EQ(image.picture().size(), QSize(400, 200));
     EXPECT_EQ(image.picture().raster().width(), 40);
     EXPECT_EQ(image.picture().raster().cacheKey(), cache.take(a, QSize(40, 40)).picture.raster().cacheKey())
         << "the control shows the very raster the worker decoded";
 
-    image.setImageName(broken);
+    image.loadFile(broken);
     EXPECT_EQ(messages.texts().size(), 2);
     EXPECT_EQ(messages.texts().value(1), "Reading bmp file failed");
     EXPECT_TRUE(image.picture().isEmpty());
-}
-
-TEST(ImageCache, KeepsAFewEntriesAndNoticesChangedFiles) {
-    TempFolder dir;
-    ImageCache cache(3);
-    QStringList paths;
-    for (int i = 0; i < 5; ++i)
-        paths << writeImage(dir, QStringLiteral("%1.png").arg(i), QSize(10 + i, 10), qRgb(i * 40, 0, 0));
-    for (const QString& p : paths)
-        cache.prefetch(p);
-    EXPECT_EQ(cache.count(), 3);
-    EXPECT_FALSE(cache.holds(paths[0]));
-    EXPECT_TRUE(cache.holds(paths[4]));
-    EXPECT_FALSE(cache.holds(paths[4], QSize(5, 5))) << "another decode size is another entry";
-
-    // Rewriting the file (another size on disk) makes the cached decode stale.
-    const DecodeResult before = cache.take(paths[4]);
-    EXPECT_EQ(before.picture.width(), 14);
-    writeImage(dir, "4.png", QSize(60, 30), qRgb(0, 0, 0));
-    EXPECT_FALSE(cache.holds(paths[4]));
-    EXPECT_EQ(cache.take(paths[4]).picture.width(), 60);
-
-    // Something never prefetched is decoded on the spot; a missing file is simply empty.
-    EXPECT_EQ(cache.take(paths[0]).picture.width(), 10);
-    EXPECT_FALSE(cache.take(dir.file("gone.png")).failed());
-}
-
-TEST(ImageCache, ManyPrefetchesInFlightAtDestructionAreWaitedFor) {
-    TempFolder dir;
-    PcxPicture p;
-    p.width = 300;
-    p.height = 200;
-    p.pixels.assign(size_t(p.width * p.height), 3);
-    p.palette = QList<QRgb>(256, qRgb(1, 2, 3));
-    const QString path = dir.write("x.pcx", writePcx(p));
-    // Destroying the cache with work queued and running must wait for it (the sanitizer build
-    // catches a worker that outlives it); before that, the newest entry is served correctly.
-    ImageCache cache(4);
-    for (int i = 0; i < 20; ++i)
-        cache.prefetch(path, QSize(10 + i, 10 + i));
-    EXPECT_LE(cache.count(), 4);
-    // 300 x 200 fitted into 29 x 29 is drawn 28 wide: 29/300 in single precision is a hair small.
-    EXPECT_EQ(cache.take(path, QSize(29, 29)).picture.raster().width(), 28);
 }
