@@ -73,11 +73,11 @@ int main(int argc, char** argv) {
     std::printf("full-frame draw (baseline): %.3f ms\n", fullMs);
 
     const std::pair<const char*, std::function<void(TransitionCanvas&)>> effects[] = {
-        {"horizontal", [&](TransitionCanvas& c) { FXSkipHorizontal(c, after, 1, 5); }},
-        {"vertical", [&](TransitionCanvas& c) { FXSkipVertical(c, after, 1, 5); }},
-        {"diagonals", [&](TransitionCanvas& c) { FXSkipDiagonals(c, after, 1, 5); }},
-        {"diagonal squares", [&](TransitionCanvas& c) { FXSkipDiagonalSquares(c, after, 1, 5); }},
-        {"rectangles", [&](TransitionCanvas& c) { FXSkipRectangles(c, after, 5); }},
+        {"horizontal", [&](TransitionCanvas& c) { revealRows(c, after, 1, 5); }},
+        {"vertical", [&](TransitionCanvas& c) { revealColumns(c, after, 1, 5); }},
+        {"diagonals", [&](TransitionCanvas& c) { revealDiagonals(c, after, 1, 5); }},
+        {"diagonal squares", [&](TransitionCanvas& c) { revealSquares(c, after, 1, 5); }},
+        {"rectangles", [&](TransitionCanvas& c) { revealRings(c, after, 5); }},
     };
     for (const auto& [name, run] : effects) {
         double best = 1e9;

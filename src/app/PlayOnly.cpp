@@ -6,7 +6,8 @@
 #include "ProgressWindow.h"
 #include "UserMessages.h"
 #include "WorkFolder.h"
-#include "uShow.h"
+#include "ShowTexts.h"
+#include "ShowWindow.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -23,11 +24,7 @@ int playShowFile(const QString& path, UserMessages& messages, AudioEngine& engin
         ~RemoveWorkFolder() { WorkFolder::remove(folder); }
     } cleanup{work};
 
-    bool finished = false;
-    PlayOnlyHost host(messages, [&finished] {
-        finished = true;
-        QTimer::singleShot(0, qApp, [] { QApplication::exit(0); });
-    });
+    PlayOnlyHost host(messages);
     ProgressWindow progress;
     SystemDiskSpace disk;
     CombinedContents contents;
@@ -39,8 +36,7 @@ int playShowFile(const QString& path, UserMessages& messages, AudioEngine& engin
         // A show missing its list files is refused without a word (the editor then starts a new
         // show, which says enough there); played on its own, the user must be told.
         if (counted.count == 0)
-            messages.error(QStringLiteral("Unable to open ") + absolute +
-                           QStringLiteral(".  File may be damaged or format is not recognized."));
+            messages.error(ShowTexts::damagedShow(absolute));
         return 1;
     }
     if (host.document().slideCount() == 0) {
@@ -53,9 +49,12 @@ int playShowFile(const QString& path, UserMessages& messages, AudioEngine& engin
                       ? info.completeBaseName()
                       : info.fileName());
 
-    TfmShow show(host, engine);
-    host.setShow(&show);
-    show.MusicEnabled = host.musicEnabled();
+    ShowWindow show(host, engine);
+    bool finished = false;
+    QObject::connect(&show, &ShowWindow::finished, qApp, [&finished] {
+        finished = true;
+        QTimer::singleShot(0, qApp, [] { QApplication::exit(0); });
+    });
     show.startShow();
     // 0 when the show ended; 128 + the signal's number when it was stopped from outside.
     const int code = finished ? 0 : QApplication::exec();

@@ -7,6 +7,7 @@
 #include "PathNames.h"
 #include "ProgressReport.h"
 #include "ShowFiles.h"
+#include "ShowTexts.h"
 #include "SlideTime.h"
 #include "SpaceCheck.h"
 #include "WorkFolder.h"
@@ -130,7 +131,7 @@ int OpenedShow::open(const QString& path) {
         return 0;
     // A show without its list files is refused without a word by the program; here it needs one.
     if (messages.shown().isEmpty())
-        std::fprintf(stderr, "Unable to open %s: the show's list files are missing.\n", qPrintable(path));
+        std::fprintf(stderr, "%s\n", qPrintable(ShowTexts::listFilesMissing(path)));
     return 1;
 }
 
@@ -202,7 +203,7 @@ int extract(const QStringList& args) {
     NoProgress progress;
     SystemDiskSpace disk;
     if (!QFileInfo::exists(path)) {
-        messages.error(QStringLiteral("Unable to locate file ") + path);
+        messages.error(ShowTexts::fileNotFound(path));
         return 1;
     }
     if (!SpaceCheck::forOpening(path, dir, disk, messages))
@@ -211,7 +212,7 @@ int extract(const QStringList& args) {
     CombinedFileReader reader(messages, progress);
     if (!reader.read(path, dir, doc)) {
         if (messages.shown().isEmpty())
-            std::fprintf(stderr, "Unable to open %s: the show's list files are missing.\n", qPrintable(path));
+            std::fprintf(stderr, "%s\n", qPrintable(ShowTexts::listFilesMissing(path)));
         return 1;
     }
     return 0;

@@ -6,10 +6,10 @@
 #include "ColorRef.h"
 #include "ConsoleMessages.h"
 #include "DiskSpace.h"
-#include "ILSpecAd.h"
+#include "TransitionHost.h"
 #include "ImageLoadError.h"
 #include "PathNames.h"
-#include "PlaceImage.h"
+#include "SlideComposer.h"
 #include "ProgressReport.h"
 #include "ShowFiles.h"
 #include "PictureWidget.h"
@@ -77,7 +77,7 @@ int frames(const QStringList& args) {
     const QColor background =
         ColorRef::backgroundFromSettingsLine(doc.settingsLines.value(0), QApplication::palette());
 
-    // The show window's arrangement: a scroll box whose client area is the display size, the
+    // The show window's arrangement: a scroll area whose client area is the display size, the
     // display control inside it, a loader that is never shown, and the transition host.
     SilentMessages quiet;
     QScrollArea scroll;
@@ -90,8 +90,8 @@ int frames(const QStringList& args) {
     scroll.setWidget(display);
     scroll.show();
     PictureWidget loader(quiet);
-    TEdge edge(quiet);
-    edge.sMultiImage = display;
+    TransitionHost transitions(quiet);
+    transitions.setTarget(display);
 
     int failures = 0;
     for (int i = 0; i < doc.slideCount(); ++i) {
@@ -100,7 +100,7 @@ int frames(const QStringList& args) {
         try {
             loader.setDecodeSize(fit ? size : QSize());
             loader.loadFile(image);
-            ok = PlaceImage(loader, *display, edge, fit, 0, background, size);
+            ok = presentSlide(loader, *display, transitions, fit, 0, background, size);
         } catch (const ImageLoadError&) {
             ok = false;
         }

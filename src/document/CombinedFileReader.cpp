@@ -5,6 +5,7 @@
 #include "ShowDocument.h"
 #include "PathNames.h"
 #include "ProgressReport.h"
+#include "ShowTexts.h"
 #include "UserMessages.h"
 
 #include <QFile>
@@ -25,8 +26,7 @@ bool allSafe(const QStringList& names) {
 
 bool CombinedFileReader::damaged(const QString& source) {
     progress_.finish();
-    messages_.error(QStringLiteral("Unable to open ") + source +
-                    QStringLiteral(".  File may be damaged or format is not recognized."));
+    messages_.error(ShowTexts::damagedShow(source));
     return false;
 }
 

@@ -4,6 +4,7 @@
 #include "DiskSpace.h"
 #include "ListFile.h"
 #include "PathNames.h"
+#include "ShowTexts.h"
 #include "SpaceCheck.h"
 #include "TextCodec.h"
 #include "UserMessages.h"
@@ -127,7 +128,7 @@ OpenResult open(const QString& path, ShowDocument& doc, const QString& workFolde
                 const ShowFileServices& services, CombinedContents* contents) {
     WorkFolder::empty(workFolder);
     if (!QFileInfo::exists(path)) {
-        services.messages.error(QStringLiteral("Unable to locate file ") + path);
+        services.messages.error(ShowTexts::fileNotFound(path));
         return OpenResult::NotFound;
     }
     const QString parent = QFileInfo(workFolder).absolutePath();

@@ -7,26 +7,17 @@
 #include <QFileInfo>
 
 ShowAudio::ShowAudio(ShowHost& host, AudioEngine& engine, QObject* parent)
-    : QObject(parent), host_(host), ownMusic_(std::make_unique<MediaPlayer>(engine)),
-      ownSound_(std::make_unique<MediaPlayer>(engine)), music_(ownMusic_.get()), sound_(ownSound_.get()) {
-    connectPlayers();
-}
-
-ShowAudio::ShowAudio(ShowHost& host, MediaPlayer& music, MediaPlayer& sound, QObject* parent)
-    : QObject(parent), host_(host), music_(&music), sound_(&sound) {
-    connectPlayers();
+    : QObject(parent), host_(host), music_(std::make_unique<MediaPlayer>(engine)),
+      sound_(std::make_unique<MediaPlayer>(engine)) {
+    connect(music_.get(), &MediaPlayer::notified, this, &ShowAudio::onMusicFinished);
+    connect(sound_.get(), &MediaPlayer::notified, this, &ShowAudio::onSoundFinished);
 }
 
 ShowAudio::~ShowAudio() = default;
 
-void ShowAudio::connectPlayers() {
-    connect(music_, &MediaPlayer::notified, this, &ShowAudio::MediaPlayer1Notify);
-    connect(sound_, &MediaPlayer::notified, this, &ShowAudio::MediaPlayer2Notify);
-}
-
 QString ShowAudio::unableToPlayText(const QString& file) {
-    return QStringLiteral("Unable to play audio file: ") + file + QStringLiteral(". The file may be") +
-           QStringLiteral(" damaged or corrupted.");
+    return QStringLiteral("Unable to play audio file: ") + file +
+           QStringLiteral(". The file may be damaged or corrupted.");
 }
 
 bool ShowAudio::openAndPlay(MediaPlayer& player, const QString& file) {
@@ -35,15 +26,11 @@ bool ShowAudio::openAndPlay(MediaPlayer& player, const QString& file) {
 }
 
 bool ShowAudio::startMusic() {
-    return startMusic(host_.musicEnabled());
-}
-
-bool ShowAudio::startMusic(bool musicEnabled) {
-    const QStringList& songs = host_.document().musicTracks;
-    if (songs.isEmpty() || !musicEnabled)
+    const QStringList& tracks = host_.document().musicTracks;
+    if (tracks.isEmpty() || !host_.musicEnabled())
         return false;
     trackIndex_ = 0;
-    if (openAndPlay(*music_, songs.first()))
+    if (openAndPlay(*music_, tracks.first()))
         return true;
     // A first track that will not open must not keep the show from starting: say so, go on
     // without music.
@@ -52,7 +39,7 @@ bool ShowAudio::startMusic(bool musicEnabled) {
     return false;
 }
 
-void ShowAudio::PlaySlideAudio(const QString& entry) {
+void ShowAudio::playSlideSound(const QString& entry) {
     if (entry.trimmed().isEmpty() || !QFileInfo(entry).isFile()) {
         sound_->setFileName(QString());
         return;
@@ -63,54 +50,50 @@ void ShowAudio::PlaySlideAudio(const QString& entry) {
         sound_->close(); // no sound for this slide; the music waits for the next one to finish
 }
 
-void ShowAudio::MediaPlayer1Notify(MediaPlayer::NotifyResult result, quint64 playId) {
+void ShowAudio::onMusicFinished(MediaPlayer::NotifyResult result, quint64 playId) {
     if (result != MediaPlayer::NotifyResult::Successful)
         return;
     // A track that ended just before the music was switched off and on again: the new play
     // is the current one.
-    if (playId && playId != music_->lastPlayId())
+    if (playId != music_->lastPlayId())
         return;
-    // A track that ended just before the music was closed (Esc, stop, the end of the show,
-    // "&Music Off"): its notice was already on its way, but the music is over.
+    // A track that ended just before the music was closed (the show stopped or the music
+    // switched off): its notice was already on its way, but the music is over.
     if (music_->mode() == MediaPlayer::Mode::NotReady)
         return;
-    const QStringList& songs = host_.document().musicTracks;
+    const QStringList& tracks = host_.document().musicTracks;
     music_->close();
-    if (songs.isEmpty())
+    if (tracks.isEmpty())
         return;
     ++trackIndex_;
-    if (trackIndex_ >= songs.size() || trackIndex_ < 0)
+    if (trackIndex_ >= tracks.size() || trackIndex_ < 0)
         trackIndex_ = 0;
-    if (!openAndPlay(*music_, songs[trackIndex_])) {
+    if (!openAndPlay(*music_, tracks[trackIndex_])) {
         host_.messages().error(unableToPlayText(music_->fileName()));
         music_->close();
     }
 }
 
-void ShowAudio::MediaPlayer2Notify(MediaPlayer::NotifyResult result, quint64 playId) {
+void ShowAudio::onSoundFinished(MediaPlayer::NotifyResult result, quint64 playId) {
     if (result != MediaPlayer::NotifyResult::Successful && result != MediaPlayer::NotifyResult::Aborted)
         return;
-    // The notice of a sound cut off by the advance step can arrive after the next slide's sound
-    // has started; it must not close that one, whose own notice resumes the music.
-    if (playId && playId != sound_->lastPlayId())
+    // The notice of a sound cut off by the next slide can arrive after that slide's sound has
+    // started; it must not close that one, whose own notice resumes the music.
+    if (playId != sound_->lastPlayId())
         return;
     sound_->close();
     if (music_->mode() == MediaPlayer::Mode::Stopped)
         music_->play();
 }
 
-QString ShowAudio::MusicOn1Click(const QString& caption) {
-    if (caption != musicOffCaption()) {
-        host_.setMusicEnabled(true);
-        music_->close();
-        const QStringList& songs = host_.document().musicTracks;
-        if (trackIndex_ < 0 || trackIndex_ >= songs.size() || !openAndPlay(*music_, songs[trackIndex_]))
-            music_->close();
-        return musicOffCaption();
-    }
-    host_.setMusicEnabled(false);
+void ShowAudio::setMusicOn(bool on) {
+    host_.setMusicEnabled(on);
     music_->close();
-    return musicOnCaption();
+    if (!on)
+        return;
+    const QStringList& tracks = host_.document().musicTracks;
+    if (trackIndex_ < 0 || trackIndex_ >= tracks.size() || !openAndPlay(*music_, tracks[trackIndex_]))
+        music_->close();
 }
 
 void ShowAudio::cutSlideSound() {

@@ -28,15 +28,15 @@ inline void copyRect(QImage& surface, const QImage& bitmap, const QRect& r) {
 // effect's duration. reveal(from, to) copies the pixels of the units at positions from..to-1 of
 // that order and returns the rectangle it touched; it sees a whole frame's units at once, so
 // effects whose units cross every row can copy row by row.
-void runUnits(TransitionCanvas& dc, const QImage& bitmap, int count, int delay,
+void runUnits(TransitionCanvas& canvas, const QImage& bitmap, int count, int pace,
               const std::function<QRect(int, int)>& reveal) {
-    QImage& surface = dc.surface();
+    QImage& surface = canvas.surface();
     if (surface.size() != bitmap.size() || surface.format() != QImage::Format_RGB32)
         surface = QImage(bitmap.size(), QImage::Format_RGB32);
-    const qint64 duration = transitionDurationMs(delay);
+    const qint64 duration = transitionDurationMs(pace);
     int done = 0;
     while (done < count) {
-        const qint64 elapsed = dc.elapsedMs();
+        const qint64 elapsed = canvas.elapsedMs();
         int target =
             elapsed >= duration ? count : static_cast<int>((static_cast<double>(elapsed) * count) / duration);
         target = std::clamp(target, done, count);
@@ -44,14 +44,14 @@ void runUnits(TransitionCanvas& dc, const QImage& bitmap, int count, int delay,
             const QRect dirty = reveal(done, target) & bitmap.rect();
             done = target;
             if (!dirty.isEmpty())
-                dc.flush(dirty);
+                canvas.flush(dirty);
         }
         if (done < count)
-            dc.nextFrame();
+            canvas.nextFrame();
     }
     // Whatever the units covered, the whole bitmap is on the canvas when the routine returns.
     surface = bitmap.convertToFormat(QImage::Format_RGB32);
-    dc.flush(surface.rect());
+    canvas.flush(surface.rect());
 }
 
 // The per-unit form: reveals each unit of the range by itself.
@@ -76,28 +76,28 @@ QImage asRgb32(const QImage& bitmap) {
 
 } // namespace
 
-void FXSkipHorizontal(TransitionCanvas& dc, const QImage& image, int colRowThick, int delay) {
+void revealRows(TransitionCanvas& canvas, const QImage& image, int bandThickness, int pace) {
     const QImage bitmap = asRgb32(image);
-    const int t = std::max(1, colRowThick);
+    const int t = std::max(1, bandThickness);
     const int w = bitmap.width();
     const int count = (bitmap.height() + t - 1) / t;
-    runUnits(dc, bitmap, count, delay, eachUnit(skipOrder(count), [&](int band) {
+    runUnits(canvas, bitmap, count, pace, eachUnit(skipOrder(count), [&](int band) {
                  const QRect r(0, band * t, w, t);
-                 copyRect(dc.surface(), bitmap, r);
+                 copyRect(canvas.surface(), bitmap, r);
                  return r;
              }));
 }
 
-void FXSkipVertical(TransitionCanvas& dc, const QImage& image, int colRowThick, int delay) {
+void revealColumns(TransitionCanvas& canvas, const QImage& image, int bandThickness, int pace) {
     const QImage bitmap = asRgb32(image);
-    const int t = std::max(1, colRowThick);
+    const int t = std::max(1, bandThickness);
     const int w = bitmap.width();
     const int h = bitmap.height();
     const int count = (w + t - 1) / t;
     const auto order = skipOrder(count);
     // Row by row: every column band crosses every row, and walking the rows once per frame keeps
     // the copy in cache order.
-    runUnits(dc, bitmap, count, delay, [&](int from, int to) {
+    runUnits(canvas, bitmap, count, pace, [&](int from, int to) {
         int minX = w;
         int maxX = -1;
         for (int i = from; i < to; ++i) {
@@ -106,20 +106,20 @@ void FXSkipVertical(TransitionCanvas& dc, const QImage& image, int colRowThick, 
         }
         for (int y = 0; y < h; ++y)
             for (int i = from; i < to; ++i)
-                copySpan(dc.surface(), bitmap, y, order(i) * t, order(i) * t + t);
+                copySpan(canvas.surface(), bitmap, y, order(i) * t, order(i) * t + t);
         return QRect(QPoint(minX, 0), QPoint(maxX, h - 1));
     });
 }
 
-void FXSkipDiagonals(TransitionCanvas& dc, const QImage& image, int colRowThick, int delay) {
+void revealDiagonals(TransitionCanvas& canvas, const QImage& image, int bandThickness, int pace) {
     const QImage bitmap = asRgb32(image);
-    const int t = std::max(1, colRowThick);
+    const int t = std::max(1, bandThickness);
     const int w = bitmap.width();
     const int h = bitmap.height();
     // Band k holds the pixels whose x + y lies in [k*t, (k+1)*t).
     const int count = (w + h - 1 + t - 1) / t;
     const auto order = skipOrder(count);
-    runUnits(dc, bitmap, count, delay, [&](int from, int to) {
+    runUnits(canvas, bitmap, count, pace, [&](int from, int to) {
         int lo = count * t;
         int hi = 0;
         for (int i = from; i < to; ++i) {
@@ -131,7 +131,7 @@ void FXSkipDiagonals(TransitionCanvas& dc, const QImage& image, int colRowThick,
         const int yLast = std::min(h - 1, hi - 1);
         for (int y = yFirst; y <= yLast; ++y)
             for (int i = from; i < to; ++i)
-                copySpan(dc.surface(), bitmap, y, order(i) * t - y, order(i) * t + t - y);
+                copySpan(canvas.surface(), bitmap, y, order(i) * t - y, order(i) * t + t - y);
         if (yFirst > yLast)
             return QRect();
         return QRect(QPoint(std::max(0, lo - yLast), yFirst),
@@ -139,9 +139,9 @@ void FXSkipDiagonals(TransitionCanvas& dc, const QImage& image, int colRowThick,
     });
 }
 
-void FXSkipDiagonalSquares(TransitionCanvas& dc, const QImage& image, int colRowThick, int delay) {
+void revealSquares(TransitionCanvas& canvas, const QImage& image, int bandThickness, int pace) {
     const QImage bitmap = asRgb32(image);
-    const int side = 16 * std::max(1, colRowThick);
+    const int side = 16 * std::max(1, bandThickness);
     const int cols = (bitmap.width() + side - 1) / side;
     const int rows = (bitmap.height() + side - 1) / side;
     // Squares sorted along the diagonals from the top-left corner; even diagonals first, then odd.
@@ -156,16 +156,16 @@ void FXSkipDiagonalSquares(TransitionCanvas& dc, const QImage& image, int colRow
         return da < db;
     });
     const int count = static_cast<int>(cells.size());
-    runUnits(dc, bitmap, count, delay,
+    runUnits(canvas, bitmap, count, pace,
              eachUnit([&](int i) { return cells[static_cast<size_t>(i)]; },
                       [&](int cell) {
                           const QRect r((cell % cols) * side, (cell / cols) * side, side, side);
-                          copyRect(dc.surface(), bitmap, r);
+                          copyRect(canvas.surface(), bitmap, r);
                           return r & bitmap.rect();
                       }));
 }
 
-void FXSkipRectangles(TransitionCanvas& dc, const QImage& image, int delay) {
+void revealRings(TransitionCanvas& canvas, const QImage& image, int pace) {
     const QImage bitmap = asRgb32(image);
     const int w = bitmap.width();
     const int h = bitmap.height();
@@ -181,21 +181,21 @@ void FXSkipRectangles(TransitionCanvas& dc, const QImage& image, int delay) {
         return QRect(QPoint(static_cast<int>(cx) - hw, static_cast<int>(cy) - hh),
                      QPoint(static_cast<int>(cx) + hw, static_cast<int>(cy) + hh));
     };
-    runUnits(dc, bitmap, count, delay, eachUnit(skipOrder(count), [&](int ring) {
+    runUnits(canvas, bitmap, count, pace, eachUnit(skipOrder(count), [&](int ring) {
                  const QRect outer = ringRect(ring + 1) & bitmap.rect();
                  const QRect inner = ring == 0 ? QRect() : (ringRect(ring) & bitmap.rect());
                  if (inner.isEmpty()) {
-                     copyRect(dc.surface(), bitmap, outer);
+                     copyRect(canvas.surface(), bitmap, outer);
                      return outer;
                  }
-                 copyRect(dc.surface(), bitmap,
+                 copyRect(canvas.surface(), bitmap,
                           QRect(outer.left(), outer.top(), outer.width(), inner.top() - outer.top()));
-                 copyRect(dc.surface(), bitmap,
+                 copyRect(canvas.surface(), bitmap,
                           QRect(QPoint(outer.left(), inner.bottom() + 1), outer.bottomRight()));
-                 copyRect(dc.surface(), bitmap,
+                 copyRect(canvas.surface(), bitmap,
                           QRect(QPoint(outer.left(), inner.top()), QPoint(inner.left() - 1, inner.bottom())));
                  copyRect(
-                     dc.surface(), bitmap,
+                     canvas.surface(), bitmap,
                      QRect(QPoint(inner.right() + 1, inner.top()), QPoint(outer.right(), inner.bottom())));
                  return outer;
              }));

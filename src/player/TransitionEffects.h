@@ -1,8 +1,8 @@
 #pragma once
 
-// The five effect routines that paint a new frame over the old one progressively. Each reveals
-// the bitmap onto the canvas in units (rows, columns, diagonals, squares or rectangles), two
-// interleaved passes, paced by elapsed time: an effect takes FXDelay x 120 ms (0.6 s at the show's
+// The five effects that paint a new frame over the old one progressively. Each reveals the bitmap
+// onto the canvas in units (bands of rows, bands of columns, diagonal bands, squares or rings), in
+// two interleaved passes, paced by elapsed time: an effect takes pace x 120 ms (0.6 s at the show's
 // pace of 5) whatever the size, and returns only when the whole bitmap is on the canvas.
 
 #include <QImage>
@@ -23,13 +23,13 @@ public:
     virtual void nextFrame() = 0;
 };
 
-// How long an effect takes for a given FXDelay.
-inline qint64 transitionDurationMs(int delay) {
-    return static_cast<qint64>(qBound(1, delay, 1000)) * 120;
+// How long an effect takes at a given pace.
+inline qint64 transitionDurationMs(int pace) {
+    return static_cast<qint64>(qBound(1, pace, 1000)) * 120;
 }
 
-void FXSkipHorizontal(TransitionCanvas& dc, const QImage& bitmap, int colRowThick, int delay);
-void FXSkipVertical(TransitionCanvas& dc, const QImage& bitmap, int colRowThick, int delay);
-void FXSkipDiagonals(TransitionCanvas& dc, const QImage& bitmap, int colRowThick, int delay);
-void FXSkipDiagonalSquares(TransitionCanvas& dc, const QImage& bitmap, int colRowThick, int delay);
-void FXSkipRectangles(TransitionCanvas& dc, const QImage& bitmap, int delay);
+void revealRows(TransitionCanvas& canvas, const QImage& bitmap, int bandThickness, int pace);
+void revealColumns(TransitionCanvas& canvas, const QImage& bitmap, int bandThickness, int pace);
+void revealDiagonals(TransitionCanvas& canvas, const QImage& bitmap, int bandThickness, int pace);
+void revealSquares(TransitionCanvas& canvas, const QImage& bitmap, int bandThickness, int pace);
+void revealRings(TransitionCanvas& canvas, const QImage& bitmap, int pace);

@@ -58,8 +58,8 @@ protected:
         }
     }
 
-    MediaPlayer& music() { return audio->MediaPlayer1(); }
-    MediaPlayer& sound() { return audio->MediaPlayer2(); }
+    MediaPlayer& music() { return audio->musicPlayer(); }
+    MediaPlayer& sound() { return audio->soundPlayer(); }
 
     // Every frame the music channel rendered follows the one before: nothing skipped or repeated.
     void expectMusicContiguous() {
@@ -87,12 +87,12 @@ TEST_F(ShowAudioTest, TracksPlayInOrderRoundAndRound) {
     host.doc.musicTracks = {a, b};
     ASSERT_TRUE(audio->startMusic());
     QStringList heard{music().fileName()};
-    QList<int> indices{audio->TrackIndex()};
+    QList<int> indices{audio->trackIndex()};
     for (int i = 0; i < 60; ++i) {
         run(10);
         if (music().fileName() != heard.last()) {
             heard << music().fileName();
-            indices << audio->TrackIndex();
+            indices << audio->trackIndex();
         }
     }
     ASSERT_GE(heard.size(), 5);
@@ -110,7 +110,7 @@ TEST_F(ShowAudioTest, SlideSoundHaltsTheMusicWhichThenContinuesFromTheSameSample
     ASSERT_TRUE(audio->startMusic());
     run(300);
     const qint64 interrupted = music().positionFrames();
-    audio->PlaySlideAudio(ding);
+    audio->playSlideSound(ding);
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::Stopped);
     EXPECT_EQ(sound().mode(), MediaPlayer::Mode::Playing);
     run(30); // the music's fade-out
@@ -136,7 +136,7 @@ TEST_F(ShowAudioTest, MovingOnCutsTheSoundOffAndTheMusicContinues) {
     run(100);
 
     // Next slide without a sound: the cut sound's notice brings the music back.
-    audio->PlaySlideAudio(longSound);
+    audio->playSlideSound(longSound);
     run(100);
     audio->cutSlideSound();
     EXPECT_EQ(sound().mode(), MediaPlayer::Mode::NotReady);
@@ -144,10 +144,10 @@ TEST_F(ShowAudioTest, MovingOnCutsTheSoundOffAndTheMusicContinues) {
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::Playing);
 
     // Next slide with a sound of its own: the late notice of the cut one must not silence it.
-    audio->PlaySlideAudio(longSound);
+    audio->playSlideSound(longSound);
     run(100);
     audio->cutSlideSound();
-    audio->PlaySlideAudio(shortSound);
+    audio->playSlideSound(shortSound);
     run(100);
     EXPECT_EQ(sound().mode(), MediaPlayer::Mode::Playing);
     EXPECT_EQ(sound().fileName(), shortSound);
@@ -163,7 +163,7 @@ TEST_F(ShowAudioTest, BlankOrMissingSoundNeitherPlaysNorInterrupts) {
     ASSERT_TRUE(audio->startMusic());
     run(50);
     for (const QString& entry : {QString(), QStringLiteral(" "), dir.file(QStringLiteral("gone.wav"))}) {
-        audio->PlaySlideAudio(entry);
+        audio->playSlideSound(entry);
         EXPECT_TRUE(sound().fileName().isEmpty());
         run(50);
         EXPECT_EQ(music().mode(), MediaPlayer::Mode::Playing);
@@ -172,7 +172,7 @@ TEST_F(ShowAudioTest, BlankOrMissingSoundNeitherPlaysNorInterrupts) {
     expectMusicContiguous();
 
     // A sound file that will not open: no message, the slide goes silent, the music waits.
-    audio->PlaySlideAudio(dir.write(QStringLiteral("broken.wav"), "RIFF nonsense"));
+    audio->playSlideSound(dir.write(QStringLiteral("broken.wav"), "RIFF nonsense"));
     EXPECT_EQ(sound().mode(), MediaPlayer::Mode::NotReady);
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::Stopped);
     EXPECT_TRUE(host.shownMessages.shown.isEmpty());
@@ -183,7 +183,7 @@ TEST_F(ShowAudioTest, MusicOffUnchecksMusicAndLaterSlidesAreSilent) {
     const QString ding = tone(QStringLiteral("ding.wav"), 100, 880);
     ASSERT_TRUE(audio->startMusic());
     run(100);
-    EXPECT_EQ(audio->MusicOn1Click(ShowAudio::musicOffCaption()), ShowAudio::musicOnCaption());
+    audio->setMusicOn(false);
     EXPECT_FALSE(host.musicEnabled());
     EXPECT_TRUE(host.doc.isModified());
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::NotReady);
@@ -193,14 +193,14 @@ TEST_F(ShowAudioTest, MusicOffUnchecksMusicAndLaterSlidesAreSilent) {
     tap.peak = 0;
     for (int slide = 0; slide < 3; ++slide) {
         if (host.musicEnabled())
-            audio->PlaySlideAudio(ding);
+            audio->playSlideSound(ding);
         run(100);
     }
     EXPECT_EQ(tap.peak, 0.0f);
 
     // On again: the current track restarts from its beginning.
     audio->setTrackIndex(1);
-    EXPECT_EQ(audio->MusicOn1Click(ShowAudio::musicOnCaption()), ShowAudio::musicOffCaption());
+    audio->setMusicOn(true);
     EXPECT_TRUE(host.musicEnabled());
     EXPECT_EQ(host.musicChanges, (QList<bool>{false, true}));
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::Playing);
@@ -209,21 +209,17 @@ TEST_F(ShowAudioTest, MusicOffUnchecksMusicAndLaterSlidesAreSilent) {
 }
 
 TEST_F(ShowAudioTest, TrackThatCannotBeOpenedIsReportedOnceAndMusicStaysOff) {
-    // The show window may own the players and hand them in.
-    MediaPlayer player1(engine), player2(engine);
-    ShowAudio shared(host, player1, player2);
-    EXPECT_EQ(&shared.MediaPlayer1(), &player1);
     const QString bad = dir.write(QStringLiteral("b.mid"), "not music at all");
     host.doc.musicTracks = {tone(QStringLiteral("a.wav"), 50), bad};
-    ASSERT_TRUE(shared.startMusic());
+    ASSERT_TRUE(audio->startMusic());
     for (int i = 0; i < 50; ++i)
         run(10);
     EXPECT_EQ(host.shownMessages.texts(),
               QStringList{QStringLiteral("Unable to play audio file: ") + bad +
                           QStringLiteral(". The file may be damaged or corrupted.")});
     EXPECT_EQ(host.shownMessages.shown.first().kind, MessageKind::Error);
-    EXPECT_EQ(player1.mode(), MediaPlayer::Mode::NotReady);
-    EXPECT_EQ(shared.TrackIndex(), 1);
+    EXPECT_EQ(music().mode(), MediaPlayer::Mode::NotReady);
+    EXPECT_EQ(audio->trackIndex(), 1);
 }
 
 TEST_F(ShowAudioTest, FirstTrackFailingAtTheStartIsReportedAndTheShowGoesOnWithoutMusic) {
@@ -233,7 +229,7 @@ TEST_F(ShowAudioTest, FirstTrackFailingAtTheStartIsReportedAndTheShowGoesOnWitho
     EXPECT_EQ(host.shownMessages.texts(), QStringList{ShowAudio::unableToPlayText(missing)});
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::NotReady);
     const QString ding = tone(QStringLiteral("ding.wav"), 50, 880);
-    audio->PlaySlideAudio(ding); // slides still have their sounds
+    audio->playSlideSound(ding); // slides still have their sounds
     EXPECT_EQ(sound().mode(), MediaPlayer::Mode::Playing);
     run(200);
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::NotReady);
@@ -241,9 +237,11 @@ TEST_F(ShowAudioTest, FirstTrackFailingAtTheStartIsReportedAndTheShowGoesOnWitho
 
     // Music disabled, or no tracks: nothing starts and nothing is said.
     host.doc.musicTracks = {tone(QStringLiteral("c.wav"), 100)};
-    EXPECT_FALSE(audio->startMusic(false));
+    host.music = false;
+    EXPECT_FALSE(audio->startMusic());
+    host.music = true;
     host.doc.musicTracks.clear();
-    EXPECT_FALSE(audio->startMusic(true));
+    EXPECT_FALSE(audio->startMusic());
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::NotReady);
     EXPECT_EQ(host.shownMessages.shown.size(), 1);
 }
@@ -251,7 +249,7 @@ TEST_F(ShowAudioTest, FirstTrackFailingAtTheStartIsReportedAndTheShowGoesOnWitho
 TEST_F(ShowAudioTest, ClosingStopsEverything) {
     host.doc.musicTracks = {tone(QStringLiteral("music.wav"), 2000)};
     ASSERT_TRUE(audio->startMusic());
-    audio->PlaySlideAudio(tone(QStringLiteral("ding.wav"), 1000, 880));
+    audio->playSlideSound(tone(QStringLiteral("ding.wav"), 1000, 880));
     run(50);
     audio->closeBoth();
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::NotReady);
@@ -272,7 +270,7 @@ TEST_F(ShowAudioTest, ATrackEndingJustBeforeTheShowStopsDoesNotRestartTheMusic) 
     audio->closeBoth();
     QCoreApplication::processEvents();
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::NotReady);
-    EXPECT_EQ(audio->TrackIndex(), 0);
+    EXPECT_EQ(audio->trackIndex(), 0);
 }
 
 TEST_F(ShowAudioTest, ASoundOfNoLengthIsRefusedRatherThanLoopedAtOnce) {

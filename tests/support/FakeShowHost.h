@@ -9,14 +9,14 @@
 #include <QString>
 
 // The editor as the show window sees it, with every option a plain field a test sets and reads.
-// The music and advance setters behave like the user's click (the document becomes Modified); everything
-// the show asks of the editor is counted or recorded.
+// The music and advance setters behave like the user's own change (the document becomes modified);
+// everything the show asks of the editor is counted or recorded.
 class FakeShowHost : public ShowHost {
 public:
     ShowDocument& document() override { return doc; }
     UserMessages& messages() override { return shownMessages; }
 
-    int delayPosition() const override { return delay; }
+    int defaultDelaySeconds() const override { return delay; }
     bool musicEnabled() const override { return music; }
     bool fitToWindow() const override { return fit; }
     bool autoAdvance() const override { return advance; }
@@ -35,10 +35,10 @@ public:
         advance = on;
         doc.setModified(true);
     }
-    // Captions are a viewing choice, not part of the show: no change to Modified.
+    // Captions are a viewing choice, not part of the show: the document is not modified.
     void setShowCaptions(bool on) override { captions = on; }
 
-    QString mainCaption() const override { return caption; }
+    QString editorTitle() const override { return title; }
 
     void showEditor() override {
         editorVisible = true;
@@ -63,7 +63,7 @@ public:
     bool captions = true;
     bool statusBar = true;
     bool controlButtons = true;
-    QString caption = QStringLiteral("Orvanne - Untitled");
+    QString title = QStringLiteral("Orvanne - Untitled");
 
     bool editorVisible = true;
     int editorShown = 0;

@@ -1,4 +1,4 @@
-#include "PlaceImage.h"
+#include "SlideComposer.h"
 
 #include "ImageDecoder.h"
 #include "PictureWidget.h"
@@ -9,7 +9,7 @@
 
 #include <cmath>
 
-std::optional<Placement> placeGeometry(QSize picture, QSize visible, QSize screen, bool fit) {
+std::optional<Placement> placeSlide(QSize picture, QSize visible, QSize screen, bool fit) {
     if (picture.width() <= 0 || picture.height() <= 0)
         return std::nullopt;
     Placement p;
@@ -35,16 +35,16 @@ std::optional<Placement> placeGeometry(QSize picture, QSize visible, QSize scree
     return p;
 }
 
-TFXMethod methodForCycle(int cycle) {
+TransitionEffect effectForCycle(int cycle) {
     switch (cycle) {
     case 1:
-        return FXHorizontal;
+        return TransitionEffect::Rows;
     case 2:
-        return FXRectangles;
+        return TransitionEffect::Rings;
     case 3:
-        return FXVertical;
+        return TransitionEffect::Columns;
     default:
-        return FXNone;
+        return TransitionEffect::None;
     }
 }
 
@@ -59,10 +59,10 @@ QImage composeFrame(const Picture& picture, const Placement& placement, const QC
     return frame;
 }
 
-bool PlaceImage(PictureWidget& loader, PictureWidget& display, TEdge& host, bool fit, int cycle,
-                const QColor& background, QSize screen) {
+bool presentSlide(PictureWidget& loader, PictureWidget& display, TransitionHost& host, bool fit, int cycle,
+                  const QColor& background, QSize screen) {
     try {
-        host.FXMethod = methodForCycle(cycle);
+        host.setEffect(effectForCycle(cycle));
         auto* scroll = display.parentWidget()
                            ? qobject_cast<QScrollArea*>(display.parentWidget()->parentWidget())
                            : nullptr;
@@ -72,7 +72,7 @@ bool PlaceImage(PictureWidget& loader, PictureWidget& display, TEdge& host, bool
             screen = s ? s->size() : visible;
         }
         const std::optional<Placement> placement =
-            placeGeometry(loader.picture().size(), visible, screen, fit);
+            placeSlide(loader.picture().size(), visible, screen, fit);
         // A picture claiming an enormous natural size would need a frame of gigabytes when shown
         // unscaled; such a slide cannot be shown.
         if (!placement ||
@@ -92,9 +92,8 @@ bool PlaceImage(PictureWidget& loader, PictureWidget& display, TEdge& host, bool
         QImage frame = composeFrame(loader.picture(), *placement, background);
         if (frame.isNull())
             return false;
-        if (host.FXMethod != FXNone) {
-            host.frame() = frame;
-            RunTransition(host);
+        if (host.effect() != TransitionEffect::None) {
+            host.run(frame);
         } else {
             display.setImage(frame);
         }

@@ -1,6 +1,5 @@
-#include "PlaceImage.h"
-#include "ColorRef.h"
-#include "ILSpecAd.h"
+#include "SlideComposer.h"
+#include "TransitionHost.h"
 #include "ScriptedMessages.h"
 #include "PictureWidget.h"
 #include "TempFolder.h"
@@ -21,7 +20,7 @@ struct Expected {
     int width, height, left, top;
 };
 
-TEST(PlaceImage, GeometryOfTheWorkedFiguresAndTheEdges) {
+TEST(SlideComposer, GeometryOfTheWorkedFiguresAndTheEdges) {
     const QSize area(600, 400);
     const QSize screen(1024, 768);
     const Expected cases[] = {
@@ -36,27 +35,27 @@ TEST(PlaceImage, GeometryOfTheWorkedFiguresAndTheEdges) {
         {{3000, 2000}, area, screen, false, {3000, 2000}, 3000, 2000, 0, 0},
     };
     for (const Expected& e : cases) {
-        const auto p = placeGeometry(e.picture, e.visible, e.screen, e.fit);
+        const auto p = placeSlide(e.picture, e.visible, e.screen, e.fit);
         ASSERT_TRUE(p.has_value());
         EXPECT_EQ(p->display, e.display) << e.picture.width() << "x" << e.picture.height();
         EXPECT_EQ(QRect(p->left, p->top, p->scaledWidth, p->scaledHeight),
                   QRect(e.left, e.top, e.width, e.height))
             << e.picture.width() << "x" << e.picture.height() << (e.fit ? " fit" : " natural");
     }
-    EXPECT_FALSE(placeGeometry(QSize(0, 0), area, screen, true)) << "an empty picture cannot be placed";
-    EXPECT_FALSE(placeGeometry(QSize(100, 0), area, screen, false));
+    EXPECT_FALSE(placeSlide(QSize(0, 0), area, screen, true)) << "an empty picture cannot be placed";
+    EXPECT_FALSE(placeSlide(QSize(100, 0), area, screen, false));
 }
 
-TEST(PlaceImage, TheShowRotatesThroughThreeEffects) {
-    EXPECT_EQ(methodForCycle(0), FXNone);
-    EXPECT_EQ(methodForCycle(1), FXHorizontal);
-    EXPECT_EQ(methodForCycle(2), FXRectangles);
-    EXPECT_EQ(methodForCycle(3), FXVertical);
-    EXPECT_EQ(methodForCycle(4), FXNone);
-    EXPECT_EQ(methodForCycle(-1), FXNone);
+TEST(SlideComposer, TheShowRotatesThroughThreeEffects) {
+    EXPECT_EQ(effectForCycle(0), TransitionEffect::None);
+    EXPECT_EQ(effectForCycle(1), TransitionEffect::Rows);
+    EXPECT_EQ(effectForCycle(2), TransitionEffect::Rings);
+    EXPECT_EQ(effectForCycle(3), TransitionEffect::Columns);
+    EXPECT_EQ(effectForCycle(4), TransitionEffect::None);
+    EXPECT_EQ(effectForCycle(-1), TransitionEffect::None);
 }
 
-TEST(PlaceImage, ComposesOntoTheBackgroundAndKeepsThePreviousPictureOnFailure) {
+TEST(SlideComposer, ComposesOntoTheBackgroundAndKeepsThePreviousPictureOnFailure) {
     TempFolder tmp;
     QImage wide(1200, 400, QImage::Format_RGB32);
     wide.fill(QColor(200, 30, 30));
@@ -73,43 +72,29 @@ TEST(PlaceImage, ComposesOntoTheBackgroundAndKeepsThePreviousPictureOnFailure) {
     scroll.setWidget(display);
     scroll.show();
     PictureWidget loader(messages);
-    TEdge edge(messages);
-    edge.sMultiImage = display;
+    TransitionHost transitions(messages);
+    transitions.setTarget(display);
 
     loader.loadFile(tmp.file("wide.png"));
-    ASSERT_TRUE(PlaceImage(loader, *display, edge, true, 0, Qt::black, QSize(1024, 768)));
+    ASSERT_TRUE(presentSlide(loader, *display, transitions, true, 0, Qt::black, QSize(1024, 768)));
     const QImage frame = display->picture().raster();
     ASSERT_EQ(frame.size(), QSize(600, 400));
     EXPECT_EQ(frame.pixelColor(300, 99), QColor(Qt::black)) << "band above";
     EXPECT_EQ(frame.pixelColor(300, 100), QColor(200, 30, 30));
     EXPECT_EQ(frame.pixelColor(300, 299), QColor(200, 30, 30));
     EXPECT_EQ(frame.pixelColor(300, 300), QColor(Qt::black)) << "band below";
-    EXPECT_EQ(edge.FXMethod, FXNone);
+    EXPECT_EQ(transitions.effect(), TransitionEffect::None);
 
     // An empty file leaves the picture of the slide before.
     loader.loadFile(tmp.write("empty.png", QByteArray()));
-    EXPECT_FALSE(PlaceImage(loader, *display, edge, true, 0, Qt::black, QSize(1024, 768)));
+    EXPECT_FALSE(presentSlide(loader, *display, transitions, true, 0, Qt::black, QSize(1024, 768)));
     EXPECT_EQ(display->picture().raster(), frame);
 
     // Without fit the display takes the picture's size where it exceeds the screen, to scroll.
     loader.loadFile(tmp.file("wide.png"));
-    ASSERT_TRUE(PlaceImage(loader, *display, edge, false, 0, Qt::white, QSize(800, 600)));
+    ASSERT_TRUE(presentSlide(loader, *display, transitions, false, 0, Qt::white, QSize(800, 600)));
     EXPECT_EQ(display->size(), QSize(1200, 600));
     EXPECT_EQ(display->picture().raster().pixelColor(0, 0), QColor(200, 30, 30)) << "starts at the top-left";
-}
-
-TEST(ColorRef, ValuesStoredByTheShow) {
-    const QPalette palette = QApplication::palette();
-    EXPECT_EQ(ColorRef::toColor(0x00FF0000, palette), QColor(0, 0, 255)) << "0x00BBGGRR";
-    EXPECT_EQ(ColorRef::toColor(0x000080FF, palette), QColor(255, 128, 0));
-    EXPECT_EQ(ColorRef::toColor(ColorRef::kButtonFace, palette), palette.color(QPalette::Button));
-    EXPECT_EQ(ColorRef::fromColor(QColor(255, 128, 0)), 0x000080FFu);
-    EXPECT_EQ(ColorRef::backgroundFromSettingsLine("-2147483633", palette), palette.color(QPalette::Button));
-    EXPECT_EQ(ColorRef::backgroundFromSettingsLine("255", palette), QColor(255, 0, 0));
-    EXPECT_EQ(ColorRef::backgroundFromSettingsLine("red", palette), QColor(Qt::black));
-    EXPECT_EQ(ColorRef::backgroundFromSettingsLine("", palette), QColor(Qt::black));
-    EXPECT_EQ(ColorRef::backgroundFromSettingsLine("4294967295", palette), QColor(Qt::black))
-        << "beyond 32-bit signed";
 }
 
 } // namespace

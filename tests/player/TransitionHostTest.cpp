@@ -1,4 +1,5 @@
-#include "ILSpecAd.h"
+#include "TransitionHost.h"
+#include "PictureWidget.h"
 #include "ScriptedMessages.h"
 #include "TransitionEffects.h"
 
@@ -49,13 +50,13 @@ using Effect = std::function<void(TransitionCanvas&, const QImage&)>;
 
 TEST(TransitionEffects, EachRevealsProgressivelyInTheSameTimeAndEndsComplete) {
     const std::pair<const char*, Effect> effects[] = {
-        {"horizontal", [](TransitionCanvas& c, const QImage& b) { FXSkipHorizontal(c, b, 1, 5); }},
-        {"vertical", [](TransitionCanvas& c, const QImage& b) { FXSkipVertical(c, b, 1, 5); }},
-        {"diagonals", [](TransitionCanvas& c, const QImage& b) { FXSkipDiagonals(c, b, 1, 5); }},
-        {"diagonal squares", [](TransitionCanvas& c, const QImage& b) { FXSkipDiagonalSquares(c, b, 1, 5); }},
-        {"rectangles", [](TransitionCanvas& c, const QImage& b) { FXSkipRectangles(c, b, 5); }},
-        {"thick horizontal", [](TransitionCanvas& c, const QImage& b) { FXSkipHorizontal(c, b, 7, 5); }},
-        {"thick diagonals", [](TransitionCanvas& c, const QImage& b) { FXSkipDiagonals(c, b, 5, 5); }},
+        {"horizontal", [](TransitionCanvas& c, const QImage& b) { revealRows(c, b, 1, 5); }},
+        {"vertical", [](TransitionCanvas& c, const QImage& b) { revealColumns(c, b, 1, 5); }},
+        {"diagonals", [](TransitionCanvas& c, const QImage& b) { revealDiagonals(c, b, 1, 5); }},
+        {"diagonal squares", [](TransitionCanvas& c, const QImage& b) { revealSquares(c, b, 1, 5); }},
+        {"rectangles", [](TransitionCanvas& c, const QImage& b) { revealRings(c, b, 5); }},
+        {"thick horizontal", [](TransitionCanvas& c, const QImage& b) { revealRows(c, b, 7, 5); }},
+        {"thick diagonals", [](TransitionCanvas& c, const QImage& b) { revealDiagonals(c, b, 5, 5); }},
     };
     for (const auto& [name, effect] : effects) {
         int framesAtSize[2] = {0, 0};
@@ -82,19 +83,19 @@ TEST(TransitionEffects, EachRevealsProgressivelyInTheSameTimeAndEndsComplete) {
 
 TEST(TransitionEffects, ASinglePixelAndASlowerPace) {
     FakeCanvas canvas(filled(QSize(1, 1), Qt::black));
-    FXSkipRectangles(canvas, filled(QSize(1, 1), Qt::white), 5);
+    revealRings(canvas, filled(QSize(1, 1), Qt::white), 5);
     EXPECT_EQ(canvas.surface().pixel(0, 0), qRgb(255, 255, 255));
 
     FakeCanvas slow(filled(QSize(50, 50), Qt::black));
-    FXSkipVertical(slow, filled(QSize(50, 50), Qt::white), 1, 25);
+    revealColumns(slow, filled(QSize(50, 50), Qt::white), 1, 25);
     EXPECT_NEAR(slow.frames, 3000 / 16, 2) << "the default pace of 25 takes 3 s";
 }
 
-class RunTransitionTest : public ::testing::Test {
+class TransitionHostTest : public ::testing::Test {
 protected:
-    RunTransitionTest() : target(messages), edge(messages) {
+    TransitionHostTest() : target(messages), host(messages) {
         target.resize(64, 48);
-        edge.setCanvasFactory([this](PictureWidget&, const QImage& bitmap) {
+        host.setCanvasFactory([this](PictureWidget&, const QImage& bitmap) {
             ++canvases;
             auto canvas = std::make_unique<FakeCanvas>(filled(bitmap.size(), Qt::black));
             lastCanvasSize = bitmap.size();
@@ -104,90 +105,76 @@ protected:
 
     ScriptedMessages messages;
     PictureWidget target;
-    TEdge edge;
+    TransitionHost host;
     int canvases = 0;
     QSize lastCanvasSize;
 };
 
-TEST_F(RunTransitionTest, AnEmptyFrameTouchesNothing) {
-    edge.sMultiImage = &target;
-    edge.FXMethod = FXHorizontal;
-    RunTransition(edge);
+TEST_F(TransitionHostTest, AnEmptyFrameTouchesNothing) {
+    host.setTarget(&target);
+    host.setEffect(TransitionEffect::Rows);
+    host.run(QImage());
     EXPECT_EQ(canvases, 0);
     EXPECT_TRUE(target.picture().isEmpty());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(RunTransitionTest, PaintsTheFrameThenMakesItThePictureAndEmptiesIt) {
-    edge.sMultiImage = &target;
-    edge.FXMethod = FXVertical;
-    edge.frame() = filled(QSize(64, 48), Qt::green);
-    RunTransition(edge);
+TEST_F(TransitionHostTest, PaintsTheFrameThenMakesItThePicture) {
+    host.setTarget(&target);
+    host.setEffect(TransitionEffect::Columns);
+    host.run(filled(QSize(64, 48), Qt::green));
     EXPECT_EQ(canvases, 1);
     EXPECT_EQ(target.picture().raster().pixelColor(10, 10), QColor(Qt::green));
-    EXPECT_TRUE(edge.frame().isNull());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the cursor is the one from before the run";
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
-TEST_F(RunTransitionTest, AStretchingTargetGetsTheFrameAtItsOwnSize) {
-    edge.sMultiImage = &target;
+TEST_F(TransitionHostTest, AStretchingTargetGetsTheFrameAtItsOwnSize) {
+    host.setTarget(&target);
     target.setStretch(true);
-    edge.FXMethod = FXRectangles;
-    edge.frame() = filled(QSize(640, 480), Qt::blue);
-    RunTransition(edge);
+    host.setEffect(TransitionEffect::Rings);
+    host.run(filled(QSize(640, 480), Qt::blue));
     EXPECT_EQ(lastCanvasSize, QSize(64, 48));
     EXPECT_EQ(target.picture().size(), QSize(64, 48));
 }
 
-TEST_F(RunTransitionTest, MessagesForNoTargetAndNoEffect) {
-    edge.FXMethod = FXHorizontal;
-    edge.frame() = filled(QSize(8, 8), Qt::red);
-    RunTransition(edge);
+TEST_F(TransitionHostTest, MessagesForNoTargetAndNoEffect) {
+    host.setEffect(TransitionEffect::Rows);
+    host.run(filled(QSize(8, 8), Qt::red));
     EXPECT_EQ(messages.texts(), QStringList({"No Image Component assigned yet"}));
-    EXPECT_TRUE(edge.frame().isNull()) << "the frame is dropped";
     EXPECT_EQ(canvases, 0);
 
     messages.shown.clear();
-    edge.sMultiImage = &target;
-    edge.FXMethod = FXNone;
-    edge.frame() = filled(QSize(8, 8), Qt::red);
-    RunTransition(edge);
+    host.setTarget(&target);
+    host.setEffect(TransitionEffect::None);
+    host.run(filled(QSize(8, 8), Qt::red));
     EXPECT_EQ(messages.texts(), QStringList({"No Transition effect assigned yet!"}));
     EXPECT_EQ(target.picture().raster().pixelColor(0, 0), QColor(Qt::red))
         << "the frame still becomes the picture";
 }
 
-TEST_F(RunTransitionTest, ADestroyedTargetIsForgottenAndTheLastSetOneIsPainted) {
+TEST_F(TransitionHostTest, ADestroyedTargetIsForgotten) {
     auto* gone = new PictureWidget(messages);
-    edge.sMultiMedia = gone;
+    host.setTarget(gone);
     delete gone;
-    EXPECT_TRUE(edge.sMultiMedia.isNull());
-
-    PictureWidget other(messages);
-    other.resize(64, 48);
-    edge.sImageImLib = &other;
-    edge.sMultiImage = &target;
-    edge.FXMethod = FXHorizontal;
-    edge.frame() = filled(QSize(64, 48), Qt::yellow);
-    RunTransition(edge);
-    EXPECT_EQ(canvases, 1);
-    EXPECT_EQ(target.picture().raster().pixelColor(0, 0), QColor(Qt::yellow));
-    EXPECT_EQ(other.picture().raster().pixelColor(0, 0), QColor(Qt::yellow)) << "every target that is set";
+    EXPECT_EQ(host.target(), nullptr);
+    host.setEffect(TransitionEffect::Rows);
+    host.run(filled(QSize(64, 48), Qt::yellow));
+    EXPECT_EQ(canvases, 0);
+    EXPECT_EQ(messages.texts(), QStringList({"No Image Component assigned yet"}));
 }
 
-TEST(RunTransitionOnScreen, TheRealCanvasPaintsTheControl) {
+TEST(TransitionHostOnScreen, TheRealCanvasPaintsTheWidget) {
     ScriptedMessages messages;
     PictureWidget target(messages);
     target.setAttribute(Qt::WA_DontShowOnScreen);
     target.resize(120, 80);
     target.show();
-    TEdge edge(messages);
-    edge.sMultiImage = &target;
-    edge.FXMethod = FXHorizontal;
-    edge.FXDelay = 1; // 120 ms
-    edge.frame() = filled(QSize(120, 80), Qt::magenta);
-    RunTransition(edge);
+    TransitionHost host(messages);
+    host.setTarget(&target);
+    host.setEffect(TransitionEffect::Rows);
+    host.setPace(1); // 120 ms
+    host.run(filled(QSize(120, 80), Qt::magenta));
     EXPECT_EQ(target.grab().toImage().pixelColor(60, 40), QColor(Qt::magenta));
     EXPECT_EQ(target.findChildren<QWidget*>().size(), 0) << "the painting overlay is gone";
 }
