@@ -15,7 +15,7 @@ inline constexpr quint32 kButtonFace = 0x8000000F;
 QColor toColor(quint32 value, const QPalette& palette);
 // The value a plain colour is stored as.
 quint32 fromColor(const QColor& colour);
-// A CfgSet line 1: a signed decimal 32-bit integer; nothing when it is not one.
+// The first settings line: a signed decimal 32-bit integer; nothing when it is not one.
 std::optional<quint32> parse(const QString& text);
 // The background colour a show's settings line gives: black when it is not an integer.
 QColor backgroundFromSettingsLine(const QString& text, const QPalette& palette);

@@ -40,22 +40,10 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
         return damaged(source);
     const qint64 fileSize = st.st_size;
 
-    // A file too short for a header is judged by what it has: most likely not a show at all.
+    // A file that ends inside the header is damaged, like one that ends inside its records.
     std::array<char, CombinedHeader::kSize> headerBytes{};
-    {
-        qint64 got = 0;
-        while (got < CombinedHeader::kSize) {
-            const ssize_t n =
-                ::read(in.fd, headerBytes.data() + got, static_cast<size_t>(CombinedHeader::kSize - got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                return damaged(source);
-            if (n == 0)
-                break;
-            got += n;
-        }
-    }
+    if (!FileCopy::readExactly(in.fd, headerBytes.data(), CombinedHeader::kSize))
+        return damaged(source);
     const CombinedHeader header = CombinedHeader::fromBytes(headerBytes.data());
     if (!header.magicValid()) {
         messages_.error(QStringLiteral("Not a valid *.CJF file."));

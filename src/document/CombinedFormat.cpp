@@ -28,13 +28,7 @@ void putShortString(char* at, const QString& text, int capacity) {
 namespace CombinedFormat {
 
 QByteArray shortStringBytes(const QString& text, int capacity) {
-    QString cut = text.left(capacity);
-    QByteArray bytes = TextCodec::encode(cut);
-    while (bytes.size() > capacity && !cut.isEmpty()) {
-        cut.chop(cut.size() >= 2 && cut.at(cut.size() - 1).isLowSurrogate() ? 2 : 1);
-        bytes = TextCodec::encode(cut);
-    }
-    return bytes;
+    return TextCodec::encode(TextCodec::fitted(text, capacity));
 }
 
 QString readShortString(const char* bytes, int capacity) {

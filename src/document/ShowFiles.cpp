@@ -73,13 +73,8 @@ QHash<QString, QString> storedNames(const QStringList& packList) {
             for (int n = 2; taken.contains(candidate.toLower()); ++n) {
                 // The record holds 255 bytes of the encoded name: shorten the stem until the
                 // whole name fits, or the record and the list file would disagree on it.
-                const QString suffix = QStringLiteral(" (%1)").arg(n);
-                QString cut = stem;
-                candidate = cut + suffix + ext;
-                while (!cut.isEmpty() && TextCodec::encode(candidate).size() > EntryRecord::kNameCapacity) {
-                    cut.chop(cut.size() >= 2 && cut.at(cut.size() - 1).isLowSurrogate() ? 2 : 1);
-                    candidate = cut + suffix + ext;
-                }
+                candidate =
+                    TextCodec::fitted(stem, EntryRecord::kNameCapacity, QStringLiteral(" (%1)").arg(n) + ext);
             }
         }
         taken.insert(candidate.toLower());

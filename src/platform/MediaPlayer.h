@@ -27,7 +27,6 @@ public:
     Q_ENUM(Mode)
     enum class NotifyResult { Successful, Superseded, Aborted, Failure };
     Q_ENUM(NotifyResult)
-    enum class TimeFormat { Milliseconds };
 
     explicit MediaPlayer(AudioEngine& engine, QObject* parent = nullptr);
     ~MediaPlayer() override;
@@ -50,9 +49,7 @@ public:
     void close();
 
     Mode mode() const;
-    void setTimeFormat(TimeFormat format) { timeFormat_ = format; }
-    TimeFormat timeFormat() const { return timeFormat_; }
-    // Length of the open sound and the current position, in the time format (milliseconds);
+    // Length of the open sound and the current position, in milliseconds;
     // 0 when nothing is open.
     qint64 length() const { return lengthMs_; }
     qint64 position() const;
@@ -79,5 +76,4 @@ private:
     QString errorText_;
     qint64 lengthMs_ = 0;
     quint64 lastPlayId_ = 0;
-    TimeFormat timeFormat_ = TimeFormat::Milliseconds;
 };

@@ -95,4 +95,15 @@ QString decode(const QByteArray& bytes) {
     return decode(bytes.constData(), bytes.size());
 }
 
+QString fitted(const QString& text, int maxBytes, const QString& tail) {
+    // Every character takes at least one byte, so no more than maxBytes of them can fit.
+    QString head = text.left(std::max(0, maxBytes));
+    auto chopCharacter = [&head] { head.chop(head.size() >= 2 && head.back().isLowSurrogate() ? 2 : 1); };
+    if (!head.isEmpty() && head.back().isHighSurrogate())
+        head.chop(1); // never half of a pair
+    while (!head.isEmpty() && encode(head + tail).size() > maxBytes)
+        chopCharacter();
+    return head + tail;
+}
+
 } // namespace TextCodec

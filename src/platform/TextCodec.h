@@ -11,4 +11,9 @@ namespace TextCodec {
 QByteArray encode(const QString& text);
 QString decode(const QByteArray& bytes);
 QString decode(const char* bytes, qsizetype length);
+
+// The longest start of text, cut between whole characters, that followed by tail encodes in at
+// most maxBytes bytes, with tail appended (tail itself is never cut). For names and captions that
+// a show file stores in a field of fixed size.
+QString fitted(const QString& text, int maxBytes, const QString& tail = QString());
 } // namespace TextCodec

@@ -57,13 +57,17 @@ TEST(CjfTool, CreateFromAManifestThenInfoShowsWhatWasAsked) {
 
 TEST(CjfTool, ExitCodesAndMessages) {
     TempFolder tmp;
-    const QString junk = tmp.write("junk.cjf", "This is a text file, not a show at all.");
+    const QString junk = tmp.write("junk.cjf", "This is a text file, not a show at all, nor anything like one.");
+    const QString stub = tmp.write("stub.cjf", QByteArray("\x04CJFF", 5));
     const struct {
         QStringList args;
         int code;
         QString err;
     } cases[] = {
         {{"info", junk}, 1, "Not a valid *.CJF file.\n"},
+        {{"info", stub},
+         1,
+         "Unable to open " + stub + ".  File may be damaged or format is not recognized.\n"},
         {{"info", tmp.file("none.cjf")}, 1, "Unable to locate file " + tmp.file("none.cjf") + "\n"},
         {{"info"}, 2, ""},
         {{"info", "--bogus", junk}, 2, ""},
