@@ -6,6 +6,7 @@
 
 #include "MediaPlayer.h"
 #include "audio/AudioEngine.h"
+#include "audio/SoundWriter.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -43,48 +44,24 @@ double rssMegabytes() {
     return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-void putBe(QByteArray& out, quint32 v, int n) {
-    for (int i = n - 1; i >= 0; --i)
-        out.append(char((v >> (8 * i)) & 0xFF));
-}
-
 // A busy type 1 file of about two minutes: piano chords, a bass line and drums at 120 bpm, so
 // that several voices sound at once as in real music.
 QByteArray busyTune() {
     auto track = [](int channel, int program, const std::vector<int>& keys, int ticksPerNote) {
-        QByteArray t;
-        t.append('\0').append(char(0xC0 | channel)).append(char(program));
+        SoundWriter::MidiTrack t;
+        t.program(channel, program);
         for (int bar = 0; bar < 240; ++bar) {
-            for (int k : keys) {
-                t.append('\0').append(char(0x90 | channel)).append(char(k + (bar % 4) * 2)).append(char(90));
-            }
+            for (int k : keys)
+                t.noteOn(channel, k + (bar % 4) * 2, 90);
             // hold, then release every key of the chord
-            const int ticks = ticksPerNote;
-            t.append(char(0x80 | (ticks >> 7))).append(char(ticks & 0x7F));
-            bool first = true;
-            for (int k : keys) {
-                if (!first)
-                    t.append('\0');
-                first = false;
-                t.append(char(0x80 | channel)).append(char(k + (bar % 4) * 2)).append(char(0));
-            }
+            t.wait(quint32(ticksPerNote));
+            for (int k : keys)
+                t.noteOff(channel, k + (bar % 4) * 2, 0);
         }
-        t.append('\0').append("\xFF\x2F\x00", 3);
-        return t;
+        return t.end();
     };
-    const QList<QByteArray> tracks = {track(0, 0, {60, 64, 67, 72}, 480), track(1, 33, {36}, 480),
-                                      track(9, 0, {36, 42}, 480)};
-    QByteArray out("MThd");
-    putBe(out, 6, 4);
-    putBe(out, 1, 2);
-    putBe(out, quint32(tracks.size()), 2);
-    putBe(out, 480, 2);
-    for (const QByteArray& t : tracks) {
-        out.append("MTrk");
-        putBe(out, quint32(t.size()), 4);
-        out.append(t);
-    }
-    return out;
+    return SoundWriter::midi(1, 480,
+                             {track(0, 0, {60, 64, 67, 72}, 480), track(1, 33, {36}, 480), track(9, 0, {36, 42}, 480)});
 }
 
 // Notes the time of every mixed block that is loud or silent, as the output thread sees them.
@@ -170,23 +147,10 @@ int main(int argc, char** argv) {
     {
         QFile f(tone);
         f.open(QIODevice::WriteOnly);
-        QByteArray data;
-        const int rate = engine.sampleRate(), frames = rate * 5;
-        for (int i = 0; i < frames; ++i) {
-            const auto s = qint16(std::lround(12000 * std::sin(2 * M_PI * 440 * i / rate)));
-            data.append(char(s & 0xFF)).append(char((s >> 8) & 0xFF));
-        }
-        QByteArray h("RIFF");
-        auto le = [&h](quint32 v, int n) {
-            for (int i = 0; i < n; ++i)
-                h.append(char((v >> (8 * i)) & 0xFF));
-        };
-        le(quint32(36 + data.size()), 4);
-        h.append("WAVEfmt ");
-        le(16, 4), le(1, 2), le(1, 2), le(quint32(rate), 4), le(quint32(rate * 2), 4), le(2, 2), le(16, 2);
-        h.append("data");
-        le(quint32(data.size()), 4);
-        f.write(h + data);
+        const int rate = engine.sampleRate();
+        f.write(SoundWriter::wav(rate, 1, 16, rate * 5, [rate](qint64 i, int) {
+            return 12000.0 / 32767.0 * std::sin(2 * M_PI * 440 * double(i) / rate);
+        }));
     }
     {
         MediaPlayer player(engine);

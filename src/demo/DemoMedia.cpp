@@ -7,7 +7,7 @@
 #include "ProgressReport.h"
 #include "ShowFiles.h"
 #include "WorkFolder.h"
-#include "audio/MidiFile.h"
+#include "audio/SoundWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,16 +19,6 @@
 #include <QtMath>
 
 namespace {
-
-void putLe(QByteArray& out, quint32 value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-void putBe(QByteArray& out, quint32 value, int bytes) {
-    for (int i = bytes - 1; i >= 0; --i)
-        out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
 
 bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -53,70 +43,27 @@ namespace DemoMedia {
 bool writeTone(const QString& path, double frequency, int milliseconds, int sampleRate, int channels) {
     const qint64 frames = static_cast<qint64>(sampleRate) * milliseconds / 1000;
     const int fade = sampleRate / 100; // 10 ms in and out: no clicks
-    QByteArray data;
-    data.reserve(static_cast<qsizetype>(frames * 2 * channels));
-    for (qint64 i = 0; i < frames; ++i) {
-        double gain = 0.5;
-        if (i < fade)
-            gain *= static_cast<double>(i) / fade;
-        if (frames - i < fade)
-            gain *= static_cast<double>(frames - i) / fade;
-        const auto sample = static_cast<qint16>(
-            std::lround(32767.0 * gain * std::sin(2.0 * M_PI * frequency * i / sampleRate)));
-        for (int c = 0; c < channels; ++c)
-            putLe(data, static_cast<quint16>(sample), 2);
-    }
-    QByteArray out("RIFF");
-    putLe(out, static_cast<quint32>(36 + data.size()), 4);
-    out.append("WAVEfmt ");
-    putLe(out, 16, 4);
-    putLe(out, 1, 2); // PCM
-    putLe(out, static_cast<quint32>(channels), 2);
-    putLe(out, static_cast<quint32>(sampleRate), 4);
-    putLe(out, static_cast<quint32>(sampleRate * channels * 2), 4);
-    putLe(out, static_cast<quint32>(channels * 2), 2);
-    putLe(out, 16, 2);
-    out.append("data");
-    putLe(out, static_cast<quint32>(data.size()), 4);
-    out.append(data);
-    return writeFile(path, out);
+    return writeFile(path, SoundWriter::wav(sampleRate, channels, 16, frames, [&](qint64 i, int) {
+                         double gain = 0.5;
+                         if (i < fade)
+                             gain *= static_cast<double>(i) / fade;
+                         if (frames - i < fade)
+                             gain *= static_cast<double>(frames - i) / fade;
+                         return gain * std::sin(2.0 * M_PI * frequency * static_cast<double>(i) / sampleRate);
+                     }));
 }
 
 bool writeTune(const QString& path, const QVector<Note>& notes, int program, int microsecondsPerQuarter) {
-    QByteArray track;
-    MidiFile::appendVariableLength(track, 0);
-    track.append("\xFF\x51\x03", 3);
-    putBe(track, static_cast<quint32>(microsecondsPerQuarter), 3);
-    MidiFile::appendVariableLength(track, 0);
-    track.append(static_cast<char>(0xC0));
-    track.append(static_cast<char>(program & 0x7F));
+    SoundWriter::MidiTrack track;
+    track.tempo(static_cast<quint32>(microsecondsPerQuarter)).program(0, program & 0x7F);
     for (const Note& note : notes) {
-        if (note.key > 0) {
-            MidiFile::appendVariableLength(track, 0);
-            track.append(static_cast<char>(0x90));
-            track.append(static_cast<char>(note.key));
-            track.append(static_cast<char>(96));
-            MidiFile::appendVariableLength(track, static_cast<quint32>(note.ticks));
-            track.append(static_cast<char>(0x80));
-            track.append(static_cast<char>(note.key));
-            track.append(static_cast<char>(64));
-        } else { // a rest: a silent controller event after the pause
-            MidiFile::appendVariableLength(track, static_cast<quint32>(note.ticks));
-            track.append("\xB0\x40\x00", 3);
-        }
+        if (note.key > 0)
+            track.noteOn(0, note.key, 96).wait(static_cast<quint32>(note.ticks)).noteOff(0, note.key);
+        else // a rest: a silent controller event after the pause
+            track.wait(static_cast<quint32>(note.ticks)).event({0xB0, 0x40, 0x00});
     }
-    MidiFile::appendVariableLength(track, 0);
-    track.append("\xFF\x2F\x00", 3);
-
-    QByteArray out("MThd");
-    putBe(out, 6, 4);
-    putBe(out, 0, 2);   // format 0
-    putBe(out, 1, 2);   // one track
-    putBe(out, 480, 2); // ticks per quarter note
-    out.append("MTrk");
-    putBe(out, static_cast<quint32>(track.size()), 4);
-    out.append(track);
-    return writeFile(path, out);
+    track.end();
+    return writeFile(path, SoundWriter::midi(0, 480, {track}));
 }
 
 QImage drawSunrise(int width, int height) {

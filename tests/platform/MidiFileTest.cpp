@@ -92,7 +92,7 @@ TEST(MidiFile, DamagedFilesAreRefusedWithAReason) {
     smpte[12] = char(0xE7); // -25 frames per second
     smpte[13] = 40;
     SmfTrack orphan;
-    orphan.event(SmfTrack::bytes({60, 100})).end();
+    orphan.event({60, 100}).end();
     SmfTrack zeroTempo;
     zeroTempo.tempo(0).end();
     const QList<Case> cases = {

@@ -1,5 +1,7 @@
 #include "MidiFile.h"
 
+#include "SoundWriter.h"
+
 #include <algorithm>
 
 namespace {
@@ -35,11 +37,6 @@ bool readVarLen(const QByteArray& b, std::uint32_t& pos, std::uint32_t end, std:
             return true;
     }
     return false; // a fifth continuation byte: not a MIDI number
-}
-
-void putBe(QByteArray& out, std::uint32_t value, int bytes) {
-    for (int i = bytes - 1; i >= 0; --i)
-        out.append(char((value >> (8 * i)) & 0xFF));
 }
 
 // Microseconds from tick 0 to tick, through the tempo changes of a file.
@@ -81,18 +78,6 @@ QString trackText(int number) {
 }
 
 } // namespace
-
-void MidiFile::appendVariableLength(QByteArray& out, quint32 value) {
-    std::uint8_t groups[5];
-    int n = 0;
-    do {
-        groups[n++] = value & 0x7F;
-        value >>= 7;
-    } while (value);
-    while (n > 1)
-        out.append(char(groups[--n] | 0x80));
-    out.append(char(groups[0]));
-}
 
 bool MidiFile::looksLikeMidi(const QByteArray& head) {
     return head.startsWith("MThd") ||
@@ -280,11 +265,17 @@ bool MidiFile::parseTrack(const QByteArray& smf, std::uint32_t pos, std::uint32_
 }
 
 QByteArray MidiFile::mergeType2(const QByteArray& smf, const std::vector<Track>& tracks) const {
-    QByteArray track;
+    SoundWriter::MidiTrack track;
     // One tempo for the whole rewritten file: a tick is a microsecond.
-    MidiFile::appendVariableLength(track, 0);
-    track.append("\xFF\x51\x03", 3);
-    putBe(track, kMergedDivision, 3);
+    track.tempo(kMergedDivision);
+    // Deltas longer than a variable-length number holds are bridged with empty text events.
+    auto waitFor = [&track](std::int64_t delta) {
+        while (delta > 0x0FFFFFFF) {
+            track.wait(0x0FFFFFFF).text(QByteArray());
+            delta -= 0x0FFFFFFF;
+        }
+        track.wait(std::uint32_t(std::max<std::int64_t>(delta, 0)));
+    };
     std::int64_t offset = 0;
     std::int64_t last = 0;
     for (const Track& t : tracks) {
@@ -292,40 +283,17 @@ QByteArray MidiFile::mergeType2(const QByteArray& smf, const std::vector<Track>&
             if (e.tempo)
                 continue; // already folded into the times
             const std::int64_t at = offset + e.tick;
-            std::int64_t delta = at - last;
-            // Deltas longer than a variable-length number holds are bridged with empty text events.
-            while (delta > 0x0FFFFFFF) {
-                MidiFile::appendVariableLength(track, 0x0FFFFFFF);
-                track.append("\xFF\x01\x00", 3);
-                delta -= 0x0FFFFFFF;
-            }
-            MidiFile::appendVariableLength(track, std::uint32_t(delta));
+            waitFor(at - last);
             last = at;
-            if (e.status == 0xF0 || e.status == 0xF7) {
-                track.append(smf.constData() + e.offset, int(e.size));
-            } else {
-                track.append(char(e.status));
-                track.append(smf.constData() + e.offset, int(e.size));
-            }
+            QByteArray bytes;
+            if (e.status != 0xF0 && e.status != 0xF7)
+                bytes.append(char(e.status));
+            bytes.append(smf.constData() + e.offset, int(e.size));
+            track.event(bytes);
         }
         offset += t.endTick;
     }
-    std::int64_t delta = offset - last;
-    while (delta > 0x0FFFFFFF) {
-        MidiFile::appendVariableLength(track, 0x0FFFFFFF);
-        track.append("\xFF\x01\x00", 3);
-        delta -= 0x0FFFFFFF;
-    }
-    MidiFile::appendVariableLength(track, std::uint32_t(std::max<std::int64_t>(delta, 0)));
-    track.append("\xFF\x2F\x00", 3);
-
-    QByteArray out("MThd");
-    putBe(out, 6, 4);
-    putBe(out, 0, 2);
-    putBe(out, 1, 2);
-    putBe(out, kMergedDivision, 2);
-    out.append("MTrk");
-    putBe(out, std::uint32_t(track.size()), 4);
-    out.append(track);
-    return out;
+    waitFor(offset - last);
+    track.end();
+    return SoundWriter::midi(0, kMergedDivision, {track});
 }

@@ -20,8 +20,6 @@ public:
 
     // True when bytes start like a MIDI file (plain "MThd" or RIFF "RMID").
     static bool looksLikeMidi(const QByteArray& head);
-    // Appends value as a MIDI variable-length number (7 bits a byte, the high bit marking more).
-    static void appendVariableLength(QByteArray& out, quint32 value);
 
     // Parses bytes (a plain SMF or one wrapped in a RIFF RMID container). On failure returns
     // false and sets error to a sentence a user can read.
