@@ -2,20 +2,17 @@
 
 #include "TextCodec.h"
 
+#include <QtEndian>
+
 #include <cstring>
 
 namespace {
 void putInt32(char* at, qint32 value) {
-    const auto v = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    qToLittleEndian(value, at);
 }
 
 qint32 getInt32(const char* at) {
-    std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i)
-        v |= static_cast<std::uint32_t>(static_cast<unsigned char>(at[i])) << (8 * i);
-    return static_cast<qint32>(v);
+    return qFromLittleEndian<qint32>(at);
 }
 
 void putShortString(char* at, const QString& text, int capacity) {

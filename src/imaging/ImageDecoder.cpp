@@ -1,5 +1,6 @@
 #include "ImageDecoder.h"
 
+#include "BitmapHeader.h"
 #include "PcxImagePlugin.h"
 #include "WmfDecoder.h"
 
@@ -105,22 +106,11 @@ constexpr qint64 BitmapHeadBytes = 70;
 
 // Qt's BMP reader shows whatever part of an uncompressed bitmap the file holds and calls the rest
 // black. A bitmap whose file ends before its pixels do is a damaged file, and is reported as one.
-bool bitmapIsComplete(const QByteArray& h, qint64 fileSize, QString* error) {
-    if (h.size() < 30 || !h.startsWith("BM"))
-        return true; // not a BMP file header: the reader decides
-    const auto* b = reinterpret_cast<const uchar*>(h.constData());
-    const quint32 offBits = qFromLittleEndian<quint32>(b + 10);
-    const quint32 infoSize = qFromLittleEndian<quint32>(b + 14);
-    if (infoSize < 40 || h.size() < 34)
+bool bitmapIsComplete(const std::optional<BitmapHeader>& h, qint64 fileSize, QString* error) {
+    // Not a BMP file, or one whose layout the reader judges itself.
+    if (!h || h->isCore() || !h->isUncompressed() || h->width <= 0 || h->bits == 0)
         return true;
-    const qint64 width = qFromLittleEndian<qint32>(b + 18);
-    const qint64 height = std::abs(qint64(qFromLittleEndian<qint32>(b + 22)));
-    const quint16 bits = qFromLittleEndian<quint16>(b + 28);
-    const quint32 compression = qFromLittleEndian<quint32>(b + 30);
-    if ((compression != 0 && compression != 3) || width <= 0 || bits == 0)
-        return true;
-    const qint64 rowBytes = ((width * bits + 31) / 32) * 4;
-    if (fileSize < qint64(offBits) + rowBytes * height) {
+    if (fileSize < qint64(h->pixelOffset) + h->rowBytes() * h->height) {
         *error = QStringLiteral("The bitmap's pixel data ends before the end of the picture");
         return false;
     }
@@ -134,24 +124,15 @@ class ChannelWidening {
 public:
     // The widening a BMP file's header asks for: only 16-bit bitmaps, uncompressed (5-5-5) or
     // with bit-field masks; empty for every other file.
-    static std::optional<ChannelWidening> forBitmap(const QByteArray& h) {
-        if (h.size() < 34 || !h.startsWith("BM"))
-            return std::nullopt;
-        const auto* b = reinterpret_cast<const uchar*>(h.constData());
-        const quint32 infoSize = qFromLittleEndian<quint32>(b + 14);
-        const quint16 bits = qFromLittleEndian<quint16>(b + 28);
-        const quint32 compression = qFromLittleEndian<quint32>(b + 30);
-        if (infoSize < 40 || bits != 16)
+    static std::optional<ChannelWidening> forBitmap(const std::optional<BitmapHeader>& h) {
+        if (!h || h->isCore() || h->bits != 16)
             return std::nullopt;
         quint32 masks[4] = {0x7C00, 0x03E0, 0x001F, 0}; // red, green, blue, alpha
-        if (compression == 3) {
-            if (h.size() < 66)
+        if (h->compression == 3) {
+            if (!h->hasMasks)
                 return std::nullopt;
-            for (int i = 0; i < 3; ++i)
-                masks[i] = qFromLittleEndian<quint32>(b + 54 + 4 * i);
-            if (infoSize >= 56 && h.size() >= 70)
-                masks[3] = qFromLittleEndian<quint32>(b + 66);
-        } else if (compression != 0) {
+            std::copy(std::begin(h->masks), std::end(h->masks), masks);
+        } else if (h->compression != 0) {
             return std::nullopt;
         }
         ChannelWidening widening;
@@ -219,10 +200,10 @@ Picture decodeRaster(const QString& path, const QSize& fitArea, Kind kind, QStri
     reader.setAutoTransform(true);
     if (kind == Kind::Icon)
         pickLargestIcon(reader);
-    const QByteArray head = file.peek(BitmapHeadBytes);
-    if (!bitmapIsComplete(head, file.size(), error))
+    const std::optional<BitmapHeader> bitmap = BitmapHeader::fromFile(file.peek(BitmapHeadBytes));
+    if (!bitmapIsComplete(bitmap, file.size(), error))
         return Picture();
-    const std::optional<ChannelWidening> widening = ChannelWidening::forBitmap(head);
+    const std::optional<ChannelWidening> widening = ChannelWidening::forBitmap(bitmap);
 
     const QSize stored = reader.size();
     if (stored.isValid() && qint64(stored.width()) * stored.height() > MaxRasterPixels) {

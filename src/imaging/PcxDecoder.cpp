@@ -1,6 +1,7 @@
 #include "PcxDecoder.h"
 
 #include <QImageIOHandler>
+#include <QtEndian>
 
 #include <cstring>
 
@@ -8,7 +9,7 @@ namespace Pcx {
 namespace {
 
 quint16 le16(const uchar* p) {
-    return quint16(p[0] | (p[1] << 8));
+    return qFromLittleEndian<quint16>(p);
 }
 
 void fail(QString* error, const char* text) {

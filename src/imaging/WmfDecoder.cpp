@@ -1,5 +1,6 @@
 #include "WmfDecoder.h"
 
+#include "BitmapHeader.h"
 #include "TextCodec.h"
 #include "WmfDrawing.h"
 
@@ -784,38 +785,18 @@ void bmpRead(wmfAPI* api, wmfBMP_Read_t* r) {
     r->bmp.data = nullptr;
     if (!r->buffer || r->length < 12)
         return;
-    const uchar* dib = r->buffer;
     const quint64 length = quint64(r->length);
-    const quint32 headerSize = u32(dib);
-    qint64 width = 0, height = 0;
-    quint32 bits = 0, compression = 0, coloursUsed = 0, paletteEntrySize = 4;
-    if (headerSize == 12) {
-        width = u16(dib + 4);
-        height = s16(dib + 6);
-        bits = u16(dib + 10);
-        paletteEntrySize = 3;
-    } else if (headerSize >= 40 && headerSize <= length) {
-        width = qint32(u32(dib + 4));
-        height = qint32(u32(dib + 8));
-        bits = u16(dib + 14);
-        compression = u32(dib + 16);
-        coloursUsed = u32(dib + 32);
-    } else {
+    const std::optional<BitmapHeader> header = BitmapHeader::fromInfo(r->buffer, qint64(length));
+    if (!header || header->headerSize > length)
         return;
-    }
-    height = std::abs(height);
+    const qint64 width = header->width;
+    const qint64 height = header->height;
     if (width <= 0 || height <= 0 || width > 65535 || height > 65535)
         return;
     Recorder* rec = recorder(api);
     if (width * height > MaxBitmapPixels || rec->bitmapPixels + width * height > MaxBitmapPixels)
         return;
-    quint64 paletteBytes = 0;
-    if (bits <= 8)
-        paletteBytes =
-            quint64(coloursUsed && coloursUsed <= 256 ? coloursUsed : (1u << bits)) * paletteEntrySize;
-    else if (headerSize == 40 && compression == 3)
-        paletteBytes = 12;
-    const quint64 bitsOffset = 14 + quint64(headerSize) + paletteBytes;
+    const quint64 bitsOffset = 14 + quint64(header->headerSize) + quint64(header->paletteBytes());
     if (bitsOffset > 14 + length)
         return;
     QByteArray file(14, '\0');
@@ -823,7 +804,7 @@ void bmpRead(wmfAPI* api, wmfBMP_Read_t* r) {
     file[1] = 'M';
     qToLittleEndian<quint32>(quint32(14 + length), file.data() + 2);
     qToLittleEndian<quint32>(quint32(bitsOffset), file.data() + 10);
-    file.append(reinterpret_cast<const char*>(dib), qsizetype(length));
+    file.append(reinterpret_cast<const char*>(r->buffer), qsizetype(length));
     QBuffer buffer(&file);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "bmp");

@@ -2,6 +2,8 @@
 
 #include "SoundWriter.h"
 
+#include <QtEndian>
+
 #include <algorithm>
 
 namespace {
@@ -14,15 +16,13 @@ constexpr std::uint32_t kDefaultTempo = 500000; // 120 beats per minute until th
 constexpr std::uint32_t kMergedDivision = 25000;
 
 std::uint32_t be32(const QByteArray& b, std::uint32_t at) {
-    return (std::uint32_t(std::uint8_t(b[at])) << 24) | (std::uint32_t(std::uint8_t(b[at + 1])) << 16) |
-           (std::uint32_t(std::uint8_t(b[at + 2])) << 8) | std::uint32_t(std::uint8_t(b[at + 3]));
+    return qFromBigEndian<quint32>(b.constData() + at);
 }
 std::uint32_t be16(const QByteArray& b, std::uint32_t at) {
-    return (std::uint32_t(std::uint8_t(b[at])) << 8) | std::uint32_t(std::uint8_t(b[at + 1]));
+    return qFromBigEndian<quint16>(b.constData() + at);
 }
 std::uint32_t le32(const QByteArray& b, std::uint32_t at) {
-    return std::uint32_t(std::uint8_t(b[at])) | (std::uint32_t(std::uint8_t(b[at + 1])) << 8) |
-           (std::uint32_t(std::uint8_t(b[at + 2])) << 16) | (std::uint32_t(std::uint8_t(b[at + 3])) << 24);
+    return qFromLittleEndian<quint32>(b.constData() + at);
 }
 
 // Reads a variable-length quantity of at most four bytes; false when it runs past end.
