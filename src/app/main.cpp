@@ -9,40 +9,61 @@
 #include "audio/AudioEngine.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QLocale>
 #include <cstdio>
 
+namespace {
+const char* kUsage = "usage: orvanne --play SHOW.cjf\n"
+                     "Plays a show in the show window and ends when the show ends, is stopped or\n"
+                     "its window is closed. Space or n: next slide; b: back; p: pause or resume;\n"
+                     "F11: full screen; Esc: end.\n";
+} // namespace
+
 int main(int argc, char** argv) {
+    // The arguments are read before the display is opened, so that --help works without one.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption play(QStringLiteral("play"), QString(), QStringLiteral("SHOW"));
+    parser.addOptions({help, version, play});
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "orvanne: %s (try --help)\n", qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("orvanne %s\n", ORVANNE_VERSION);
+        return 0;
+    }
+    QString show = parser.value(play);
+    const QStringList rest = parser.positionalArguments();
+    if (show.isEmpty() && rest.size() == 1)
+        show = rest.first();
+    else if (!rest.isEmpty()) {
+        std::fprintf(stderr, "orvanne: unexpected argument %s (try --help)\n", qPrintable(rest.first()));
+        return 2;
+    }
+    if (show.isEmpty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+
     quietenQtSessionWarnings();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvanne"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvanne"));
+    QApplication::setApplicationVersion(QStringLiteral(ORVANNE_VERSION));
+    // The desktop knows the program by its entry; window titles stay exactly the program's own.
+    QGuiApplication::setDesktopFileName(QStringLiteral("orvanne"));
     QLocale::setDefault(QLocale::system().name() == QLatin1String("C")
                             ? QLocale(QLocale::English, QLocale::UnitedStates)
                             : QLocale::system());
-    const QStringList args = app.arguments();
-    QString show;
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--help") || args[i] == QLatin1String("-h")) {
-            std::printf("usage: orvanne --play SHOW.cjf\n"
-                        "Plays a show in the show window and ends when the show ends, is stopped or\n"
-                        "its window is closed. Space or n: next slide; b: back; p: pause or resume;\n"
-                        "F11: full screen; Esc: end.\n");
-            return 0;
-        }
-        if (args[i] == QLatin1String("--play") && i + 1 < args.size())
-            show = args[++i];
-        else if (!args[i].startsWith(QLatin1String("--")) && show.isEmpty())
-            show = args[i];
-        else {
-            std::fprintf(stderr, "orvanne: unknown argument %s (try --help)\n", qPrintable(args[i]));
-            return 2;
-        }
-    }
-    if (show.isEmpty()) {
-        std::fprintf(stderr, "usage: orvanne --play SHOW.cjf\n");
-        return 2;
-    }
     QuitOnSignal quitOnSignal;
     DialogMessages messages;
     AudioEngine engine(AudioEngine::Output::Device);

@@ -8,10 +8,11 @@
 #include "ProgressReport.h"
 #include "ShowFiles.h"
 #include "ShowTexts.h"
-#include "SlideTime.h"
+#include "ShowManifest.h"
 #include "SpaceCheck.h"
 #include "WorkFolder.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -140,32 +141,37 @@ int usageError(const QString& text) {
     return 2;
 }
 
-bool wantsHelp(const QStringList& args) {
-    return args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"));
+std::optional<int> parse(QCommandLineParser& parser, const QString& command, const QStringList& args,
+                         const char* usage) {
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOption(help);
+    if (!parser.parse(QStringList{QStringLiteral("orvanne-cjf")} + args))
+        return usageError(command + QStringLiteral(": ") + parser.errorText());
+    if (parser.isSet(help)) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    return std::nullopt;
 }
 
 int info(const QStringList& args) {
-    if (wantsHelp(args)) {
-        print(QStringLiteral("usage: orvanne-cjf info [--json] SHOW.cjf\n"
-                             "Reads a show as the program opens it and prints its settings, slides, tracks\n"
-                             "and packed files; --json prints one JSON object instead.\n"));
-        return 0;
-    }
-    bool json = false;
-    QString path;
-    for (const QString& arg : args) {
-        if (arg == QLatin1String("--json"))
-            json = true;
-        else if (arg.startsWith(QLatin1String("--")))
-            return usageError(QStringLiteral("info: unknown option ") + arg);
-        else if (path.isEmpty())
-            path = arg;
-        else
-            return usageError(QStringLiteral("info: one show at a time"));
-    }
-    if (path.isEmpty())
+    QCommandLineParser parser;
+    const QCommandLineOption jsonOption(QStringLiteral("json"));
+    parser.addOption(jsonOption);
+    if (const auto done = parse(parser, QStringLiteral("info"), args,
+                                "usage: orvanne-cjf info [--json] SHOW.cjf\n"
+                                "Reads a show as the program opens it and prints its settings, slides, tracks\n"
+                                "and packed files; --json prints one JSON object instead.\n"))
+        return *done;
+    const bool json = parser.isSet(jsonOption);
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty())
         return usageError(QStringLiteral("info: which show? (orvanne-cjf info [--json] SHOW.cjf)"));
-    path = QFileInfo(path).absoluteFilePath();
+    if (positional.size() > 1)
+        return usageError(QStringLiteral("info: one show at a time"));
+    const QString path = QFileInfo(positional[0]).absoluteFilePath();
     if (QFileInfo::exists(path) && !isReadableFile(path))
         return usageError(QStringLiteral("cannot read ") + path);
 
@@ -181,17 +187,17 @@ int info(const QStringList& args) {
 }
 
 int extract(const QStringList& args) {
-    if (wantsHelp(args)) {
-        print(QStringLiteral("usage: orvanne-cjf extract SHOW.cjf DIR\n"
-                             "Unpacks every file of a show into DIR (made when missing; nothing in it is\n"
-                             "removed, files of the same name are replaced).\n"));
-        return 0;
-    }
-    if (args.size() != 2 || args[0].startsWith(QLatin1String("--")) ||
-        args[1].startsWith(QLatin1String("--")))
+    QCommandLineParser parser;
+    if (const auto done = parse(parser, QStringLiteral("extract"), args,
+                                "usage: orvanne-cjf extract SHOW.cjf DIR\n"
+                                "Unpacks every file of a show into DIR (made when missing; nothing in it is\n"
+                                "removed, files of the same name are replaced).\n"))
+        return *done;
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 2)
         return usageError(QStringLiteral("extract: orvanne-cjf extract SHOW.cjf DIR"));
-    const QString path = QFileInfo(args[0]).absoluteFilePath();
-    const QString dir = QFileInfo(args[1]).absoluteFilePath();
+    const QString path = QFileInfo(positional[0]).absoluteFilePath();
+    const QString dir = QFileInfo(positional[1]).absoluteFilePath();
     if (QFileInfo::exists(path) && !isReadableFile(path))
         return usageError(QStringLiteral("cannot read ") + path);
     if (QFileInfo::exists(dir) && !QFileInfo(dir).isDir())
@@ -219,11 +225,23 @@ int extract(const QStringList& args) {
 }
 
 int create(const QStringList& args) {
-    if (wantsHelp(args)) {
-        print(QStringLiteral(
+    QCommandLineParser parser;
+    const QCommandLineOption delay(QStringLiteral("delay"), QString(), QStringLiteral("N"));
+    const QCommandLineOption noMusic(QStringLiteral("no-music"));
+    const QCommandLineOption noFit(QStringLiteral("no-fit"));
+    const QCommandLineOption noAdvance(QStringLiteral("no-advance"));
+    const QCommandLineOption noLoop(QStringLiteral("no-loop"));
+    const QCommandLineOption noTransitions(QStringLiteral("no-transitions"));
+    const QCommandLineOption background(QStringLiteral("background"), QString(), QStringLiteral("C"));
+    const QCommandLineOption music(QStringLiteral("music"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption manifest(QStringLiteral("manifest"), QString(), QStringLiteral("FILE"));
+    parser.addOptions({delay, noMusic, noFit, noAdvance, noLoop, noTransitions, background, music, manifest});
+    if (const auto done = parse(
+            parser, QStringLiteral("create"), args,
             "usage: orvanne-cjf create OUT.cjf [OPTIONS] [IMAGE]...\n"
-            "Builds a show and saves it as the program saves one. Each IMAGE becomes a slide on\n"
-            "the default delay, without caption or sound.\n"
+            "Builds a show and saves it as the program saves one. The slides of the manifests\n"
+            "come first, in order, then each IMAGE as a slide on the default delay, without\n"
+            "caption or sound.\n"
             "  --delay N           default seconds per slide, 3 to 90 (10)\n"
             "  --no-music          music tracks and slide sounds off\n"
             "  --no-fit            show pictures at natural size\n"
@@ -234,117 +252,53 @@ int create(const QStringList& args) {
             "  --music FILE        add a music track (repeatable)\n"
             "  --manifest FILE     add slides from FILE: one per line, UTF-8,\n"
             "                      image<TAB>seconds<TAB>caption<TAB>sound (empty fields allowed;\n"
-            "                      relative paths are taken from the manifest's folder)\n"));
-        return 0;
-    }
-    if (args.isEmpty() || args[0].startsWith(QLatin1String("--")))
+            "                      relative paths are taken from the manifest's folder; repeatable)\n"))
+        return *done;
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty())
         return usageError(QStringLiteral("create: orvanne-cjf create OUT.cjf [OPTIONS] [IMAGE]..."));
-    const QString target = QFileInfo(args[0]).absoluteFilePath();
+    const QString target = QFileInfo(positional[0]).absoluteFilePath();
     ShowDocument doc;
     ShowSettings settings;
 
-    auto needFile = [](const QString& path, QString* error) {
-        if (!isReadableFile(path)) {
-            *error = QStringLiteral("cannot read ") + path;
-            return false;
-        }
-        return true;
-    };
-
-    for (int i = 1; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        auto value = [&](QString* out) {
-            if (i + 1 >= args.size())
-                return false;
-            *out = args[++i];
-            return true;
-        };
-        QString v;
+    if (parser.isSet(delay)) {
+        bool ok = false;
+        const QString v = parser.value(delay);
+        settings.delay = v.toInt(&ok);
+        if (!ok || settings.delay < 3 || settings.delay > 90)
+            return usageError(QStringLiteral("create: --delay takes whole seconds from 3 to 90, not ") + v);
+    }
+    settings.musicEnabled = !parser.isSet(noMusic);
+    settings.fitToWindow = !parser.isSet(noFit);
+    settings.autoAdvance = !parser.isSet(noAdvance);
+    settings.loop = !parser.isSet(noLoop);
+    if (parser.isSet(noTransitions))
+        doc.setSettingsLine(2, QStringLiteral("FALSE"));
+    if (parser.isSet(background)) {
+        const QString v = parser.value(background);
+        bool ok = false;
+        const qint64 colour = v.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? v.mid(2).toLongLong(&ok, 16)
+                                                                                      : v.toLongLong(&ok, 10);
+        if (!ok || colour < -2147483648LL || colour > 0xFFFFFFFFLL)
+            return usageError(QStringLiteral("create: --background takes a 32-bit colour value, not ") + v);
+        doc.setSettingsLine(1, QString::number(static_cast<qint32>(static_cast<quint32>(colour))));
+    }
+    for (const QString& file : parser.values(music)) {
+        const QString track = QFileInfo(file).absoluteFilePath();
+        if (!isReadableFile(track))
+            return usageError(QStringLiteral("cannot read ") + track);
+        doc.musicTracks << track;
+    }
+    for (const QString& file : parser.values(manifest)) {
         QString error;
-        if (arg == QLatin1String("--delay")) {
-            bool ok = false;
-            if (!value(&v))
-                return usageError(QStringLiteral("create: --delay needs a number of seconds"));
-            const int delay = v.toInt(&ok);
-            if (!ok || delay < 3 || delay > 90)
-                return usageError(QStringLiteral("create: --delay takes whole seconds from 3 to 90, not ") +
-                                  v);
-            settings.delay = delay;
-        } else if (arg == QLatin1String("--no-music")) {
-            settings.musicEnabled = false;
-        } else if (arg == QLatin1String("--no-fit")) {
-            settings.fitToWindow = false;
-        } else if (arg == QLatin1String("--no-advance")) {
-            settings.autoAdvance = false;
-        } else if (arg == QLatin1String("--no-loop")) {
-            settings.loop = false;
-        } else if (arg == QLatin1String("--no-transitions")) {
-            doc.setSettingsLine(2, QStringLiteral("FALSE"));
-        } else if (arg == QLatin1String("--background")) {
-            if (!value(&v))
-                return usageError(QStringLiteral("create: --background needs a colour"));
-            bool ok = false;
-            const qint64 colour = v.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
-                                      ? v.mid(2).toLongLong(&ok, 16)
-                                      : v.toLongLong(&ok, 10);
-            if (!ok || colour < -2147483648LL || colour > 0xFFFFFFFFLL)
-                return usageError(QStringLiteral("create: --background takes a 32-bit colour value, not ") +
-                                  v);
-            doc.setSettingsLine(1, QString::number(static_cast<qint32>(static_cast<quint32>(colour))));
-        } else if (arg == QLatin1String("--music")) {
-            if (!value(&v))
-                return usageError(QStringLiteral("create: --music needs a file"));
-            v = QFileInfo(v).absoluteFilePath();
-            if (!needFile(v, &error))
-                return usageError(error);
-            doc.musicTracks << v;
-        } else if (arg == QLatin1String("--manifest")) {
-            if (!value(&v))
-                return usageError(QStringLiteral("create: --manifest needs a file"));
-            QFile manifest(v);
-            if (!manifest.open(QIODevice::ReadOnly))
-                return usageError(QStringLiteral("cannot read ") + QFileInfo(v).absoluteFilePath());
-            const QDir base = QFileInfo(v).absoluteDir();
-            const QStringList lines = QString::fromUtf8(manifest.readAll()).split(QLatin1Char('\n'));
-            for (int n = 0; n < lines.size(); ++n) {
-                QString line = lines[n];
-                if (line.endsWith(QLatin1Char('\r')))
-                    line.chop(1);
-                if (line.trimmed().isEmpty())
-                    continue;
-                const QStringList f = line.split(QLatin1Char('\t'));
-                const QString where = QFileInfo(v).fileName() + QLatin1Char(':') + QString::number(n + 1) +
-                                      QStringLiteral(": ");
-                if (f.size() > 4)
-                    return usageError(where + QStringLiteral("more than four fields"));
-                const QString image =
-                    f[0].isEmpty() ? QString() : QDir::cleanPath(base.absoluteFilePath(f[0]));
-                if (image.isEmpty())
-                    return usageError(where + QStringLiteral("no image"));
-                if (!needFile(image, &error))
-                    return usageError(where + error);
-                const QString seconds = f.value(1);
-                if (!SlideTime::isAcceptable(seconds))
-                    return usageError(where + QStringLiteral("seconds must be a number from 0 to 600, not ") +
-                                      seconds);
-                QString sound = f.value(3);
-                if (!sound.trimmed().isEmpty()) {
-                    sound = QDir::cleanPath(base.absoluteFilePath(sound));
-                    if (!needFile(sound, &error))
-                        return usageError(where + error);
-                }
-                doc.addSlide(image, sound, f.value(2), 0);
-                doc.timings.last() =
-                    seconds.trimmed().isEmpty() ? QStringLiteral("0") : SlideTime::fromSeconds(seconds);
-            }
-        } else if (arg.startsWith(QLatin1String("--"))) {
-            return usageError(QStringLiteral("create: unknown option ") + arg);
-        } else {
-            const QString image = QFileInfo(arg).absoluteFilePath();
-            if (!needFile(image, &error))
-                return usageError(error);
-            doc.addSlide(image, QString(), QString(), 0);
-        }
+        if (!ShowManifest::read(file, doc, &error))
+            return usageError(error);
+    }
+    for (const QString& arg : positional.mid(1)) {
+        const QString image = QFileInfo(arg).absoluteFilePath();
+        if (!isReadableFile(image))
+            return usageError(QStringLiteral("cannot read ") + image);
+        doc.addSlide(image, QString(), QString(), 0);
     }
 
     ConsoleMessages messages;

@@ -7,6 +7,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
+
+class QCommandLineParser;
 
 // The commands of orvanne-cjf; each takes the arguments after its name and returns the exit code.
 namespace CjfCommands {
@@ -32,5 +35,8 @@ struct OpenedShow {
 
 // Shared by the commands: a one-line message on stderr, then exit code 2.
 int usageError(const QString& text);
-bool wantsHelp(const QStringList& args);
+// Parses a command's arguments into parser (its options already added, --help added here). An exit
+// code when the command is done: 0 after printing usage for --help, 2 after a one-line complaint.
+std::optional<int> parse(QCommandLineParser& parser, const QString& command, const QStringList& args,
+                         const char* usage);
 } // namespace CjfCommands

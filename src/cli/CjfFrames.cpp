@@ -16,6 +16,7 @@
 #include "WorkFolder.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -27,37 +28,30 @@
 namespace CjfCommands {
 
 int frames(const QStringList& args) {
-    if (wantsHelp(args)) {
-        std::fputs("usage: orvanne-cjf frames SHOW.cjf OUTDIR [--size WxH]\n"
-                   "Writes each slide as the show composes it for a display of the given size\n"
-                   "(1920x1080 when not given) with the show's fit setting and background colour, as\n"
-                   "OUTDIR/slide-001.png, slide-002.png, ... With fit off the size stands for the\n"
-                   "screen, and a larger picture gives a larger frame, as it would scroll on screen.\n"
-                   "A slide that cannot be composed writes no file and prints \"Cannot read: \" and\n"
-                   "its name on stderr.\n",
-                   stdout);
-        return 0;
-    }
-    QStringList positional;
+    QCommandLineParser parser;
+    const QCommandLineOption sizeOption(QStringLiteral("size"), QString(), QStringLiteral("WxH"));
+    parser.addOption(sizeOption);
+    if (const auto done = parse(
+            parser, QStringLiteral("frames"), args,
+            "usage: orvanne-cjf frames SHOW.cjf OUTDIR [--size WxH]\n"
+            "Writes each slide as the show composes it for a display of the given size\n"
+            "(1920x1080 when not given) with the show's fit setting and background colour, as\n"
+            "OUTDIR/slide-001.png, slide-002.png, ... With fit off the size stands for the\n"
+            "screen, and a larger picture gives a larger frame, as it would scroll on screen.\n"
+            "A slide that cannot be composed writes no file and prints \"Cannot read: \" and\n"
+            "its name on stderr.\n"))
+        return *done;
     QSize size(1920, 1080);
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--size")) {
-            if (i + 1 >= args.size())
-                return usageError(QStringLiteral("frames: --size needs WIDTHxHEIGHT"));
-            const QRegularExpressionMatch m =
-                QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(args[++i]);
-            if (!m.hasMatch() || m.captured(1).toInt() < 16 || m.captured(2).toInt() < 16 ||
-                m.captured(1).toInt() > 16384 || m.captured(2).toInt() > 16384)
-                return usageError(
-                    QStringLiteral("frames: --size takes WIDTHxHEIGHT from 16x16 to 16384x16384, not ") +
-                    args[i]);
-            size = QSize(m.captured(1).toInt(), m.captured(2).toInt());
-        } else if (args[i].startsWith(QLatin1String("--"))) {
-            return usageError(QStringLiteral("frames: unknown option ") + args[i]);
-        } else {
-            positional << args[i];
-        }
+    if (parser.isSet(sizeOption)) {
+        const QString value = parser.value(sizeOption);
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(value);
+        if (!m.hasMatch() || m.captured(1).toInt() < 16 || m.captured(2).toInt() < 16 ||
+            m.captured(1).toInt() > 16384 || m.captured(2).toInt() > 16384)
+            return usageError(QStringLiteral("frames: --size takes WIDTHxHEIGHT from 16x16 to 16384x16384, not ") +
+                              value);
+        size = QSize(m.captured(1).toInt(), m.captured(2).toInt());
     }
+    const QStringList positional = parser.positionalArguments();
     if (positional.size() != 2)
         return usageError(QStringLiteral("frames: orvanne-cjf frames SHOW.cjf OUTDIR [--size WxH]"));
     const QString path = QFileInfo(positional[0]).absoluteFilePath();

@@ -3,6 +3,7 @@
 #include "CjfCommands.h"
 #include "audio/SoundFile.h"
 
+#include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -21,21 +22,22 @@ QByteArray quoted(const QString& text) {
 namespace CjfCommands {
 
 int probe(const QStringList& args) {
-    if (wantsHelp(args)) {
-        std::fputs("usage: orvanne-cjf probe FILE...\n"
-                   "\n"
-                   "For each sound file, prints one JSON line: {\"file\", \"type\", \"length_ms\"} when\n"
-                   "the program can play it, {\"file\", \"error\"} when it cannot. The kind is judged by\n"
-                   "content (MIDI, also RIFF-wrapped, or anything libsndfile reads); MIDI files are\n"
-                   "fully validated and timed through their tempo map.\n"
-                   "Exit status: 0 all files playable, 1 at least one is not, 2 no files given.\n",
-                   stdout);
-        return 0;
-    }
-    if (args.isEmpty())
+    QCommandLineParser parser;
+    if (const auto done = parse(
+            parser, QStringLiteral("probe"), args,
+            "usage: orvanne-cjf probe FILE...\n"
+            "\n"
+            "For each sound file, prints one JSON line: {\"file\", \"type\", \"length_ms\"} when\n"
+            "the program can play it, {\"file\", \"error\"} when it cannot. The kind is judged by\n"
+            "content (MIDI, also RIFF-wrapped, or anything libsndfile reads); MIDI files are\n"
+            "fully validated and timed through their tempo map.\n"
+            "Exit status: 0 all files playable, 1 at least one is not, 2 no files given.\n"))
+        return *done;
+    const QStringList files = parser.positionalArguments();
+    if (files.isEmpty())
         return usageError(QStringLiteral("probe: name at least one sound file (try --help)"));
     bool allOk = true;
-    for (const QString& file : args) {
+    for (const QString& file : files) {
         const SoundInfo info = SoundFile::inspect(file);
         // Written by hand so the keys keep the order a reader expects: file first.
         QByteArray out = "{\"file\":" + quoted(file);

@@ -5,7 +5,7 @@
 
 MessageAnswer DialogMessages::ask(MessageKind kind, MessageButtons buttons, const QString& text) {
     QMessageBox box(parent_);
-    box.setWindowTitle(QApplication::applicationDisplayName());
+    box.setWindowTitle(QApplication::applicationName());
     box.setText(text);
     switch (kind) {
     case MessageKind::Warning:
