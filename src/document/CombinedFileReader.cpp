@@ -9,6 +9,8 @@
 #include "UserMessages.h"
 
 #include <QFile>
+#include <QHash>
+#include <QSet>
 #include <memory>
 
 #include <fcntl.h>
@@ -120,7 +122,7 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
 
     if (header.isVersion15()) {
         bool damagedLists = false;
-        if (!loadListFiles(workFolder, doc, damagedLists)) {
+        if (!loadListFiles(workFolder, entries, doc, damagedLists)) {
             if (damagedLists)
                 return damaged(source);
             progress_.finish();
@@ -136,7 +138,8 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
     return true;
 }
 
-bool CombinedFileReader::loadListFiles(const QString& workFolder, ShowDocument& doc, bool& damagedLists) {
+bool CombinedFileReader::loadListFiles(const QString& workFolder, const QList<EntryRecord>& entries,
+                                       ShowDocument& doc, bool& damagedLists) {
     QStringList lists[6];
     for (int i = 0; i < 6; ++i) {
         const QString path = joinPath(workFolder, ListFile::kReadOrder[i]);
@@ -163,13 +166,27 @@ bool CombinedFileReader::loadListFiles(const QString& workFolder, ShowDocument& 
         return false;
     }
 
+    // Shows written where file names ignore case may list "PHOTO.JPG" for the packed "Photo.jpg":
+    // an entry that names no extracted file exactly takes the extracted name that differs from it
+    // only in case.
+    QSet<QString> extracted;
+    QHash<QString, QString> byFoldedName;
+    for (const EntryRecord& record : entries) {
+        extracted.insert(record.name);
+        byFoldedName.insert(record.name.toCaseFolded(), record.name);
+    }
+    auto resolve = [&](const QString& entry) {
+        if (extracted.contains(entry))
+            return joinPath(workFolder, entry);
+        return joinPath(workFolder, byFoldedName.value(entry.toCaseFolded(), entry));
+    };
     for (QString& entry : display)
-        entry = joinPath(workFolder, entry);
+        entry = resolve(entry);
     for (QString& entry : audio)
         if (!entry.trimmed().isEmpty())
-            entry = joinPath(workFolder, entry);
+            entry = resolve(entry);
     for (QString& entry : songs)
-        entry = joinPath(workFolder, entry);
+        entry = resolve(entry);
     doc.imagePaths = display;
     doc.timings = lists[1];
     doc.captions = lists[2];

@@ -32,7 +32,8 @@ public:
 
 private:
     bool damaged(const QString& source);
-    bool loadListFiles(const QString& workFolder, ShowDocument& doc, bool& damagedLists);
+    bool loadListFiles(const QString& workFolder, const QList<EntryRecord>& entries, ShowDocument& doc,
+                       bool& damagedLists);
 
     UserMessages& messages_;
     ProgressReport& progress_;

@@ -78,6 +78,7 @@ ShowWindow::ShowWindow(ShowHost& host, AudioEngine& engine, QWidget* parent)
         auto* panel = new ElidingLabel(i == 2 ? Qt::ElideMiddle : Qt::ElideRight, statusBar_);
         panel->setObjectName(QStringLiteral("statusPanel%1").arg(i + 1));
         panel->setFixedWidth(kStatusWidths[i]);
+        panel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
         panel->setFullText(QLatin1String(initial[i]));
         statusBar_->addWidget(panel);
         statusPanels_[i] = panel;

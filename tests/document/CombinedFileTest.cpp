@@ -167,6 +167,27 @@ TEST_F(CombinedFile, Version15WithoutItsSettingsFileFailsSilently) {
     EXPECT_GE(progress.finished, 1) << "the progress window is hidden on every way out";
 }
 
+TEST_F(CombinedFile, ListEntriesThatDifferOnlyInCaseFindTheirFiles) {
+    // Written where file names ignore case: the lists name files in capitals, the records do not.
+    QList<CjfEntry> entries = {{"Photo.jpg", "p"},
+                               {"a.jpg", "lower"},
+                               {"A.jpg", "upper"},
+                               {"Ring.wav", "r"},
+                               {"Tune.mid", "m"},
+                               {"DisplayList.lst", "PHOTO.JPG\r\nA.jpg\r\nGONE.JPG\r\n"},
+                               {"SlideTiming.lst", "0\r\n0\r\n0\r\n"},
+                               {"Captions.lst", "\r\n\r\n\r\n"},
+                               {"SlideAudio.lst", "RING.WAV\r\n \r\n\r\n"},
+                               {"SongList.lst", "TUNE.MID\r\n"},
+                               {"CfgSet.lst", "0\r\nTRUE\r\n"}};
+    ASSERT_TRUE(read(cjfFile(1.5f, entries)));
+    const QString w = work + "/";
+    EXPECT_EQ(doc.imagePaths, QStringList({w + "Photo.jpg", w + "A.jpg", w + "GONE.JPG"}))
+        << "an exact match wins; a name that matches nothing stays as it is";
+    EXPECT_EQ(doc.soundPaths, QStringList({w + "Ring.wav", " ", ""}));
+    EXPECT_EQ(doc.musicTracks, QStringList({w + "Tune.mid"}));
+}
+
 TEST_F(CombinedFile, ReadsVersion10ByTheEntriesNames) {
     // A working folder whose own path holds ".mid" must not make every entry a track.
     work = tmp.file("my.midi.shows/work");

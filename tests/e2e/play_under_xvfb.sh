@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# Plays a show made by orvanne-cjf create in a real window under Xvfb, as a person would: the first
-# slide, the next slide after its time, space and "b" moving forward and back, "p" pausing and
-# resuming, and the program ending with the show. Checks what is on screen by sampling the
-# slide's colour in the middle of the window.
+# Plays shows made by orvanne-cjf create in a real window under Xvfb, as a person would: the first
+# slide, space and "b" moving forward and back, "p" pausing and resuming, the next slide after its
+# time, and the program ending with the show, on Esc and on SIGTERM; a long caption that must not
+# widen the window. Checks what is on screen by sampling the slide's colour in the middle of the
+# window.
+#
+# Every wait is a bounded poll that names the step it waits for, and every slide time the test
+# relies on not running out is long enough for a loaded machine.
 #
 #   play_under_xvfb.sh BIN_DIR        (exit 77: skipped, no Xvfb or xdotool)
+#   E2E_SHOT=file.png                 also keep a screenshot of the long-caption show
 set -u
 bin=${1:?usage: play_under_xvfb.sh BIN_DIR}
-for tool in xvfb-run xdotool import convert; do
+for tool in xvfb-run xdotool import convert timeout; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
 done
 
@@ -17,62 +22,106 @@ fi
 
 set -e
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+pid=""
+cleanup() {
+  [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
 export XDG_CACHE_HOME="$work/cache" QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
 fail() { echo "FAILED: $*"; exit 1; }
 
-# Three slides of plain colours: red (3 s), green (2 s), blue (1 s); no loop, no effects.
-convert -size 320x240 xc:'#ff0000' "$work/red.png"
-convert -size 320x240 xc:'#00ff00' "$work/green.png"
-convert -size 320x240 xc:'#0000ff' "$work/blue.png"
-printf 'red.png\t3\tRed\t\ngreen.png\t2\tGreen\t\nblue.png\t1\tBlue\t\n' > "$work/show.txt"
-"$bin/orvanne-cjf" create "$work/e2e.cjf" --no-loop --no-transitions --manifest "$work/show.txt"
-
-"$bin/orvanne" --play "$work/e2e.cjf" &
-pid=$!
-wid=$(xdotool search --sync --onlyvisible --name "SlideShow - e2e" | head -n 1)
-[ -n "$wid" ] || fail "no show window"
+# Waits up to SECONDS for a visible window titled TITLE; sets wid. wait_window TITLE SECONDS STEP
+wait_window() {
+  local tries=$(($2 * 10))
+  wid=""
+  for _ in $(seq 1 "$tries"); do
+    wid=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+    [ -n "$wid" ] && return 0
+    kill -0 "$pid" 2>/dev/null || fail "$3: the program ended before its window showed"
+    sleep 0.1
+  done
+  fail "$3: no window titled '$1' within $2 s"
+}
 
 colour() { # the colour in the middle of the show window
-  import -window "$wid" "$work/shot.png"
+  import -window "$wid" "$work/shot.png" 2>/dev/null || { echo "none"; return 0; }
   local w h
   w=$(identify -format '%w' "$work/shot.png"); h=$(identify -format '%h' "$work/shot.png")
   convert "$work/shot.png" -format "%[hex:p{$((w / 2)),$((h / 2))}]" info: | cut -c1-6
 }
-expect() { # expect COLOUR WHAT
-  local seen
-  for _ in $(seq 1 30); do seen=$(colour); [ "$seen" = "$1" ] && { echo "ok: $2"; return 0; }; sleep 0.1; done
-  fail "$2: saw $seen, wanted $1"
+expect() { # expect COLOUR SECONDS STEP: polls until the colour shows
+  local seen="" deadline=$((SECONDS + $2))
+  while [ "$SECONDS" -le "$deadline" ]; do
+    seen=$(colour)
+    [ "$seen" = "$1" ] && { echo "ok: $3"; return 0; }
+    sleep 0.1
+  done
+  fail "$3: saw $seen, wanted $1 within $2 s"
 }
-key() { xdotool windowactivate --sync "$wid" key "$1" 2>/dev/null || xdotool key --window "$wid" "$1"; }
+still() { # still COLOUR STEP: one look, which must show the colour
+  local seen
+  seen=$(colour)
+  [ "$seen" = "$1" ] || fail "$2: saw $seen, wanted $1"
+  echo "ok: $2"
+}
+key() {
+  timeout 5 xdotool windowfocus --sync "$wid" 2>/dev/null || true
+  timeout 5 xdotool key --clearmodifiers "$1" || fail "could not send the key $1"
+}
+wait_exit() { # wait_exit SECONDS STEP: the program ends by itself; its status is returned in status
+  for _ in $(seq 1 $(($1 * 10))); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$pid" 2>/dev/null; then fail "$2: the program still runs after $1 s"; fi
+  status=0; wait "$pid" || status=$?
+  pid=""
+}
 
-expect FF0000 "the first slide"
-cp "$work/shot.png" "${E2E_SHOT:-/dev/null}" 2>/dev/null || true
-key space;  expect 00FF00 "space shows the next slide"
-key b;      expect FF0000 "b shows the slide before"
-key p;      sleep 3.5; expect FF0000 "p pauses: the slide stays past its time"
-key p;      expect 00FF00 "p again resumes with the next slide at once"
-sleep 0.8;  expect 00FF00 "the slide stays for its time"
-sleep 1.0;  expect 0000FF "the next slide after its time"
-sleep 1.5
-if kill -0 "$pid" 2>/dev/null; then fail "the program did not end with the show"; fi
-wait "$pid" || fail "exit status $?"
+# Four slides of plain colours, no loop, no effects. Red waits long enough to be paused on a
+# loaded machine; green is the slide whose time is watched; blue and yellow end the show.
+for c in red:ff0000 green:00ff00 blue:0000ff yellow:ffff00; do
+  convert -size 320x240 "xc:#${c#*:}" "$work/${c%%:*}.png"
+done
+printf 'red.png\t5\tRed\t\ngreen.png\t4\tGreen\t\nblue.png\t2\tBlue\t\nyellow.png\t1\tYellow\t\n' > "$work/show.txt"
+"$bin/orvanne-cjf" create "$work/e2e.cjf" --no-loop --no-transitions --manifest "$work/show.txt"
+
+"$bin/orvanne" --play "$work/e2e.cjf" &
+pid=$!
+wait_window "SlideShow - e2e" 20 "the first start"
+expect FF0000 10 "the first slide"
+key space;  expect 00FF00 5 "space shows the next slide"
+key b;      expect FF0000 5 "b shows the slide before"
+key p;      sleep 6; still FF0000 "p pauses: the slide stays past its time"
+key p;      expect 00FF00 5 "p again resumes with the next slide at once"
+sleep 1;    still 00FF00 "the slide stays for its time"
+expect 0000FF 10 "the next slide after its time"
+wait_exit 15 "the end of the show"
+[ "$status" = 0 ] || fail "the end of the show: exit status $status"
 echo "ok: the end of the show ended the program"
 
 "$bin/orvanne" --play "$work/e2e.cjf" &
 pid=$!
-wid=$(xdotool search --sync --onlyvisible --name "SlideShow - e2e" | head -n 1)
-expect FF0000 "started again"
+wait_window "SlideShow - e2e" 20 "the second start"
+expect FF0000 10 "started again"
 key Escape
-for _ in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$pid" 2>/dev/null; then kill "$pid"; fail "Esc did not end the program"; fi
-wait "$pid" || fail "exit status $?"
+wait_exit 10 "Esc"
+[ "$status" = 0 ] || fail "Esc: exit status $status"
 echo "ok: Esc ended the program"
-"$bin/orvanne" --play "$work/e2e.cjf" &
+
+# A caption of 200 characters is cut to the window; the window keeps its width.
+caption=$(printf 'A very long caption %.0s' $(seq 1 10))
+printf 'red.png\t0\t%s\t\n' "$caption" > "$work/caption.txt"
+"$bin/orvanne-cjf" create "$work/caption.cjf" --no-transitions --manifest "$work/caption.txt"
+"$bin/orvanne" --play "$work/caption.cjf" &
 pid=$!
-xdotool search --sync --onlyvisible --name "SlideShow - e2e" >/dev/null
+wait_window "SlideShow - caption" 20 "the long-caption show"
+expect FF0000 10 "the long-caption show's slide"
+width=$(xdotool getwindowgeometry --shell "$wid" | sed -n 's/^WIDTH=//p')
+[ "$width" = 620 ] || fail "a 200-character caption widened the window to $width pixels"
+echo "ok: a 200-character caption leaves the window 620 pixels wide"
+[ -n "${E2E_SHOT:-}" ] && import -window root "$E2E_SHOT"
+
 kill -TERM "$pid"
-status=0; wait "$pid" || status=$?
+wait_exit 10 "SIGTERM"
 [ "$status" = 143 ] || fail "SIGTERM: exit status $status, wanted 143"
 echo "ok: SIGTERM ended the program in order"
 [ -z "$(ls -A "$work/cache" 2>/dev/null | grep OrvanneSlides)" ] || fail "a working folder was left behind"

@@ -359,3 +359,106 @@ TEST_F(ShowWindowTest, MenuStatesFollowTheEditor) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ShowWindowTest, LongCaptionsAndFileNamesNeverWidenTheWindow) {
+    makeSlides(2);
+    host.doc.captions[0] = QString(200, QLatin1Char('w'));
+    const QString longName = dir.write(QString(180, QLatin1Char('n')) + ".jpg", "not a picture");
+    host.doc.imagePaths[1] = longName;
+    ShowWindow& w = start();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.width(), 620);
+    EXPECT_LE(w.minimumSizeHint().width(), 620) << "the caption sets no minimum width";
+    EXPECT_EQ(caption().fullText(), host.doc.captions[0]) << "the whole caption is kept";
+    EXPECT_TRUE(caption().text().endsWith(QChar(0x2026))) << "what does not fit is cut with an ellipsis";
+    EXPECT_EQ(caption().toolTip(), host.doc.captions[0]);
+
+    w.next();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(child<ElidingLabel>(&w, "unreadableLabel").fullText(), "Cannot read: " + longName);
+    EXPECT_LE(w.minimumSizeHint().width(), 620);
+    w.resize(400, 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.width(), 400) << "and the window can still be made smaller";
+}
+
+TEST_F(ShowWindowTest, ThePopUpMenuOpensAnywhereAndAClickMovesOnWhenReleased) {
+    makeSlides(3);
+    ShowWindow& w = start();
+    QMenu& menu = child<QMenu>(&w, "slideMenu");
+    for (QWidget* over : {static_cast<QWidget*>(&caption()), &child<QWidget>(&w, "controlBar"),
+                          &child<QWidget>(&w, "statusBar"), &viewport()}) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), over->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(over, &event);
+        EXPECT_TRUE(menu.isVisible()) << over->objectName().toStdString();
+        menu.hide();
+    }
+
+    QTest::mousePress(&viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(w.statusText(1), "Slide: 1 of 3") << "pressing alone does not move on";
+    QTest::mouseRelease(&viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(w.statusText(1), "Slide: 2 of 3");
+    QTest::mouseClick(&viewport(), Qt::RightButton);
+    EXPECT_EQ(w.statusText(1), "Slide: 2 of 3") << "the right button opens the menu, it does not move on";
+}
+
+TEST_F(ShowWindowTest, EveryControlHasANameForScreenReadersAndTheButtonsShareTheMenusCommands) {
+    makeSlides(3);
+    ShowWindow& w = start();
+    const struct {
+        const char* button;
+        const char* name;
+        const char* action;
+    } buttons[] = {{"backButton", "Back", "backAction"},
+                   {"nextButton", "Next", "nextAction"},
+                   {"pauseButton", "Pause", "togglePauseAction"},
+                   {"stopButton", "Stop", "stopAction"}};
+    for (const auto& b : buttons) {
+        EXPECT_EQ(button(b.button).accessibleName(), b.name);
+        EXPECT_EQ(button(b.button).toolTip(), b.name);
+        EXPECT_EQ(button(b.button).defaultAction(), &action(b.action)) << b.button;
+    }
+    for (QWidget* widget : w.findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(&w) || qobject_cast<QMenu*>(widget) || widget->objectName().startsWith("qt_"))
+            continue;
+        const bool control = qobject_cast<QToolButton*>(widget) || qobject_cast<ElidingLabel*>(widget) ||
+                             qobject_cast<PictureWidget*>(widget) || qobject_cast<QScrollArea*>(widget);
+        if (control) {
+            EXPECT_FALSE(widget->accessibleName().isEmpty()) << widget->objectName().toStdString();
+        }
+    }
+    // The button and the menu run one command.
+    QTest::mouseClick(&button("nextButton"), Qt::LeftButton);
+    EXPECT_EQ(w.statusText(1), "Slide: 2 of 3");
+    action("nextAction").trigger();
+    EXPECT_EQ(w.statusText(1), "Slide: 3 of 3");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ShowWindowTest, WithoutFitTheFirstSlideLandsWhereItLandsWhenShownAgain) {
+    makeSlides(1);
+    host.fit = false;
+    show = std::make_unique<ShowWindow>(host, engine);
+    show->setScreenSize(QSize(1024, 768)); // larger than the window: the picture scrolls
+    ShowWindow& w = *show;
+    w.startShow();
+    const QImage first = slideView().picture().raster();
+    QCoreApplication::processEvents(); // the scroll area lays out its scroll bars
+    w.back(); // a one-slide show shows its slide again
+    const QImage again = slideView().picture().raster();
+    ASSERT_EQ(first.size(), QSize(1024, 768));
+    EXPECT_EQ(first, again);
+    // Centred in what can be seen with the scroll bars in place.
+    const QSize visible = viewport().size();
+    const QRect picture((visible.width() - 40) / 2, (visible.height() - 30) / 2, 40, 30);
+    EXPECT_NE(first.pixel(picture.center()), first.pixel(picture.left() - 2, picture.center().y()));
+    EXPECT_EQ(first.pixel(picture.topLeft()), first.pixel(picture.center()))
+        << "the picture's corner is where the visible area puts it";
+}
+
+} // namespace
