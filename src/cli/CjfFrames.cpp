@@ -72,7 +72,7 @@ int frames(const QStringList& args) {
         ColorRef::backgroundFromSettingsLine(doc.settingsLines.value(0), QApplication::palette());
 
     // The show window's arrangement: a scroll area whose client area is the display size, the
-    // display control inside it, a loader that is never shown, and the transition host.
+    // display widget inside it, a loader that is never shown, and the transition host.
     SilentMessages quiet;
     QScrollArea scroll;
     scroll.setFrameShape(QFrame::NoFrame);

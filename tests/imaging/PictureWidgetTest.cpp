@@ -80,7 +80,7 @@ TEST(PictureWidgetTest, PaintModesPlaceThePicture) {
     image.setColor(qRgb(0, 0, 255));
     const QImage shot = image.grab().toImage();
     EXPECT_EQ(shot.pixel(10, 10), qRgb(255, 0, 0));
-    EXPECT_EQ(shot.pixel(100, 80), qRgb(0, 0, 255)) << "the area beside the picture is the control's colour";
+    EXPECT_EQ(shot.pixel(100, 80), qRgb(0, 0, 255)) << "the area beside the picture is the widget's colour";
 
     image.setAutoSize(true);
     EXPECT_EQ(image.size(), QSize(50, 50));
@@ -126,7 +126,7 @@ TEST(PictureWidgetTest, TakesPrefetchedResultsFromTheCacheWithTheSameMessages) {
     EXPECT_EQ(image.picture().size(), QSize(400, 200));
     EXPECT_EQ(image.picture().raster().width(), 40);
     EXPECT_EQ(image.picture().raster().cacheKey(), cache.take(a, QSize(40, 40)).picture.raster().cacheKey())
-        << "the control shows the very raster the worker decoded";
+        << "the widget shows the very raster the worker decoded";
 
     image.loadFile(broken);
     EXPECT_EQ(messages.texts().size(), 2);
