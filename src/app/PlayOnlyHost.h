@@ -2,6 +2,7 @@
 
 #include "ShowDocument.h"
 #include "ShowHost.h"
+#include "ShowSettings.h"
 
 // The editor's part for a show played on its own (orvanne --play): the options come from the
 // show file, and there is no editor to hand the screen back to.

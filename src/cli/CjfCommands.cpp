@@ -64,14 +64,14 @@ QJsonObject showJson(const CombinedContents& contents, const ShowDocument& doc, 
                                    {QStringLiteral("size"), static_cast<double>(e.size)}});
     root[QStringLiteral("entries")] = entries;
     QJsonArray slides;
-    for (int i = 0; i < doc.slideCount(); ++i)
-        slides.append(QJsonObject{{QStringLiteral("image"), shown(doc.imagePaths[i], work)},
-                                  {QStringLiteral("timing"), doc.timings.value(i)},
-                                  {QStringLiteral("caption"), doc.captions.value(i)},
-                                  {QStringLiteral("audio"), shown(doc.soundPaths.value(i), work)}});
+    for (const Slide& slide : doc.slides())
+        slides.append(QJsonObject{{QStringLiteral("image"), shown(slide.imagePath, work)},
+                                  {QStringLiteral("timing"), slide.timing},
+                                  {QStringLiteral("caption"), slide.caption},
+                                  {QStringLiteral("audio"), shown(slide.soundPath, work)}});
     root[QStringLiteral("slides")] = slides;
-    root[QStringLiteral("tracks")] = QJsonArray::fromStringList(shownAll(doc.musicTracks, work));
-    root[QStringLiteral("cfgset")] = QJsonArray::fromStringList(doc.settingsLines);
+    root[QStringLiteral("tracks")] = QJsonArray::fromStringList(shownAll(doc.musicTracks(), work));
+    root[QStringLiteral("cfgset")] = QJsonArray::fromStringList(doc.settingsLines());
     return root;
 }
 
@@ -85,20 +85,20 @@ QString showText(const QString& path, const CombinedContents& contents, const Sh
     s << "Default delay: " << h.delay << " s\n";
     s << "Music: " << onOff(h.musicEnabled) << ", fit to window: " << onOff(h.fitToWindow)
       << ", automatic advance: " << onOff(h.autoAdvance) << ", loop: " << onOff(h.loop) << '\n';
-    s << "Settings: " << doc.settingsLines.join(QStringLiteral(" | ")) << '\n';
+    s << "Settings: " << doc.settingsLines().join(QStringLiteral(" | ")) << '\n';
     s << "Slides (" << doc.slideCount() << "):\n";
     for (int i = 0; i < doc.slideCount(); ++i) {
-        s << "  " << (i + 1) << ". " << shown(doc.imagePaths[i], work) << "  time "
-          << doc.timings.value(i);
-        if (!doc.captions.value(i).trimmed().isEmpty())
-            s << "  caption \"" << doc.captions.value(i) << '"';
-        if (!doc.soundPaths.value(i).trimmed().isEmpty())
-            s << "  sound " << shown(doc.soundPaths.value(i), work);
+        const Slide slide = doc.slide(i);
+        s << "  " << (i + 1) << ". " << shown(slide.imagePath, work) << "  time " << slide.timing;
+        if (!slide.caption.trimmed().isEmpty())
+            s << "  caption \"" << slide.caption << '"';
+        if (slide.hasSound())
+            s << "  sound " << shown(slide.soundPath, work);
         s << '\n';
     }
-    s << "Tracks (" << doc.musicTracks.size() << "):\n";
-    for (int i = 0; i < doc.musicTracks.size(); ++i)
-        s << "  " << (i + 1) << ". " << shown(doc.musicTracks[i], work) << '\n';
+    s << "Tracks (" << doc.musicTracks().size() << "):\n";
+    for (int i = 0; i < doc.musicTracks().size(); ++i)
+        s << "  " << (i + 1) << ". " << shown(doc.musicTracks()[i], work) << '\n';
     s << "Packed files (" << contents.entries.size() << "):\n";
     for (const EntryRecord& e : contents.entries)
         s << "  " << e.size << '\t' << e.name << '\n';
@@ -287,7 +287,7 @@ int create(const QStringList& args) {
         const QString track = QFileInfo(file).absoluteFilePath();
         if (!isReadableFile(track))
             return usageError(QStringLiteral("cannot read ") + track);
-        doc.musicTracks << track;
+        doc.setMusicTracks(doc.musicTracks() + QStringList{track});
     }
     for (const QString& file : parser.values(manifest)) {
         QString error;
@@ -302,7 +302,7 @@ int create(const QStringList& args) {
     }
 
     ConsoleMessages messages;
-    if (doc.imagePaths.isEmpty()) {
+    if (doc.slideCount() == 0) {
         messages.warning(ShowFiles::kNoSlidesMessage);
         return 1;
     }

@@ -1,26 +1,22 @@
 // orvanne-cjf frames: every slide of a show composed as the show window composes it, written as
-// PNG files. Runs the real pipeline (open, decode, place, compose) without a display.
+// PNG files. Runs the real pipeline (open, decode, place, compose) without a display or widgets.
 
 #include "CjfCommands.h"
 
 #include "ColorRef.h"
-#include "ConsoleMessages.h"
 #include "DiskSpace.h"
-#include "TransitionHost.h"
-#include "ImageLoadError.h"
+#include "ImageDecoder.h"
 #include "PathNames.h"
 #include "SlideComposer.h"
 #include "ProgressReport.h"
 #include "ShowFiles.h"
-#include "PictureWidget.h"
 #include "WorkFolder.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QScrollArea>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -69,39 +65,17 @@ int frames(const QStringList& args) {
 
     const bool fit = contents.header.fitToWindow;
     const QColor background =
-        ColorRef::backgroundFromSettingsLine(doc.settingsLines.value(0), QApplication::palette());
+        ColorRef::backgroundFromSettingsLine(doc.settingsLine(1), QGuiApplication::palette());
 
-    // The show window's arrangement: a scroll area whose client area is the display size, the
-    // display widget inside it, a loader that is never shown, and the transition host.
-    SilentMessages quiet;
-    QScrollArea scroll;
-    scroll.setFrameShape(QFrame::NoFrame);
-    scroll.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll.setAttribute(Qt::WA_DontShowOnScreen);
-    scroll.resize(size);
-    auto* display = new PictureWidget(quiet);
-    scroll.setWidget(display);
-    scroll.show();
-    PictureWidget loader(quiet);
-    TransitionHost transitions(quiet);
-    transitions.setTarget(display);
-
+    // The show's own decode and composition, for a display of the given size that is also the
+    // screen's; nothing scrolls here, so the whole size is the visible area.
     int failures = 0;
     for (int i = 0; i < doc.slideCount(); ++i) {
-        const QString image = doc.imagePaths[i];
-        bool ok = false;
-        try {
-            loader.setDecodeSize(fit ? size : QSize());
-            loader.loadFile(image);
-            ok = presentSlide(loader, *display, transitions, fit, 0, background, size);
-        } catch (const ImageLoadError&) {
-            ok = false;
-        }
+        const QString image = doc.slide(i).imagePath;
+        const DecodeResult decoded = decodeImageFile(image, fit ? size : QSize());
+        const ComposedSlide slide = composeSlide(decoded.picture, size, size, fit, background);
         const QString out = QStringLiteral("%1/slide-%2.png").arg(outDir).arg(i + 1, 3, 10, QLatin1Char('0'));
-        if (ok)
-            ok = display->picture().raster().save(out, "PNG");
-        if (!ok) {
+        if (!slide.ok() || !slide.frame.save(out, "PNG")) {
             ++failures;
             std::fprintf(stderr, "Cannot read: %s\n", qPrintable(fileNamePart(image)));
         }

@@ -188,7 +188,7 @@ bool writeShow(const QString& folder, QString* error) {
     ShowDocument doc;
     for (int i = 0; i < media.images.size(); ++i)
         doc.addSlide(media.images[i], media.sounds[i], media.captions[i], media.timings[i].toInt());
-    doc.musicTracks = media.tracks;
+    doc.setMusicTracks(media.tracks);
 
     QTemporaryDir scratch;
     const QString work = WorkFolder::createNumbered(scratch.path());

@@ -58,11 +58,7 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
 
     const QString title = QStringLiteral("Loading:  ") + fileNamePart(source);
     progress_.report(title, 0);
-    doc.musicTracks.clear();
-    doc.imagePaths.clear();
-    doc.captions.clear();
-    doc.soundPaths.clear();
-    doc.timings.clear();
+    doc.clear();
 
     // Judge the whole record table before anything is written: every name must stay inside the
     // working folder and the file must hold every byte its records claim.
@@ -104,20 +100,19 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
     in.reset();
 
     if (header.isVersion10()) {
+        QList<Slide> slides;
+        QStringList tracks;
         for (const EntryRecord& entry : entries) {
-            if (entry.name.toUpper().contains(QLatin1String(".JPG"))) {
-                doc.imagePaths.append(joinPath(workFolder, entry.name));
-                doc.captions.append(entry.caption);
-            }
+            if (entry.name.toUpper().contains(QLatin1String(".JPG")))
+                slides.append(Slide{joinPath(workFolder, entry.name), QStringLiteral("0"), entry.caption,
+                                    QStringLiteral(" ")});
             // The entry's own name decides, not its extracted path: a working folder whose path
             // happens to contain ".mid" must not turn every entry into a track.
             if (entry.name.toUpper().contains(QLatin1String(".MID")))
-                doc.musicTracks.append(joinPath(workFolder, entry.name));
+                tracks.append(joinPath(workFolder, entry.name));
         }
-        for (qsizetype i = 0; i < doc.imagePaths.size(); ++i) {
-            doc.timings.append(QStringLiteral("0"));
-            doc.soundPaths.append(QStringLiteral(" "));
-        }
+        doc.setSlides(slides);
+        doc.setMusicTracks(tracks);
     }
 
     if (header.isVersion15()) {
@@ -187,11 +182,12 @@ bool CombinedFileReader::loadListFiles(const QString& workFolder, const QList<En
             entry = resolve(entry);
     for (QString& entry : songs)
         entry = resolve(entry);
-    doc.imagePaths = display;
-    doc.timings = lists[1];
-    doc.captions = lists[2];
-    doc.soundPaths = audio;
-    doc.musicTracks = songs;
-    doc.settingsLines = lists[5];
+    QList<Slide> slides;
+    slides.reserve(n);
+    for (qsizetype i = 0; i < n; ++i)
+        slides.append(Slide{display[i], lists[1][i], lists[2][i], audio[i]});
+    doc.setSlides(slides);
+    doc.setMusicTracks(songs);
+    doc.setSettingsLines(lists[5]);
     return true;
 }

@@ -1,49 +1,111 @@
 #include "ShowDocument.h"
 
-void ShowDocument::addSlide(const QString& imagePath, const QString& soundPath, const QString& caption,
-                            int timingMs) {
-    imagePaths.append(imagePath);
-    soundPaths.append(soundPath);
-    captions.append(caption);
-    timings.append(QString::number(timingMs));
+#include <algorithm>
+
+ShowDocument::ShowDocument(QObject* parent) : QObject(parent) {
+    resetSettings();
 }
 
-void ShowDocument::deleteSlide(int index) {
-    imagePaths.removeAt(index);
-    soundPaths.removeAt(index);
-    captions.removeAt(index);
-    timings.removeAt(index);
+void ShowDocument::addSlide(const Slide& slide) {
+    slides_.append(slide);
+    emit changed();
+}
+
+void ShowDocument::addSlide(const QString& imagePath, const QString& soundPath, const QString& caption,
+                            int timingMs) {
+    addSlide(Slide{imagePath, QString::number(timingMs), caption, soundPath});
+}
+
+void ShowDocument::setSlides(const QList<Slide>& slides) {
+    slides_ = slides;
+    emit changed();
+}
+
+void ShowDocument::removeSlides(QList<int> indices) {
+    std::sort(indices.begin(), indices.end(), std::greater<int>());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    bool any = false;
+    for (int index : indices) {
+        if (index >= 0 && index < slideCount()) {
+            slides_.removeAt(index);
+            any = true;
+        }
+    }
+    if (any)
+        emit changed();
 }
 
 void ShowDocument::moveSlide(int from, int to) {
     if (from == to || from < 0 || to < 0 || from >= slideCount() || to >= slideCount())
         return;
-    QStringList* lists[] = {&imagePaths, &timings, &captions, &soundPaths};
-    const int forward = from < to ? 1 : 0;
-    if (to + forward < slideCount()) {
-        for (QStringList* list : lists) {
-            list->insert(to + forward, list->at(from));
-            list->removeAt(forward ? from : from + 1);
-        }
-    } else {
-        for (QStringList* list : lists) {
-            list->append(list->at(from));
-            list->removeAt(from);
-        }
-    }
+    slides_.move(from, to);
+    emit changed();
 }
 
-void ShowDocument::removeMarkedSlides() {
-    for (qsizetype i = imagePaths.indexOf(kDeleteSlideMarker); i >= 0;
-         i = imagePaths.indexOf(kDeleteSlideMarker))
-        deleteSlide(static_cast<int>(i));
+void ShowDocument::setSlideField(int index, Field field, const QString& value) {
+    if (index < 0 || index >= slideCount())
+        return;
+    Slide& s = slides_[index];
+    switch (field) {
+    case Field::ImagePath:
+        s.imagePath = value;
+        break;
+    case Field::Timing:
+        s.timing = value;
+        break;
+    case Field::Caption:
+        s.caption = value;
+        break;
+    case Field::SoundPath:
+        s.soundPath = value;
+        break;
+    }
+    emit changed();
+}
+
+namespace {
+template <class Member>
+QStringList column(const QList<Slide>& slides, Member member) {
+    QStringList out;
+    out.reserve(slides.size());
+    for (const Slide& s : slides)
+        out.append(s.*member);
+    return out;
+}
+} // namespace
+
+QStringList ShowDocument::imagePaths() const {
+    return column(slides_, &Slide::imagePath);
+}
+
+QStringList ShowDocument::timings() const {
+    return column(slides_, &Slide::timing);
+}
+
+QStringList ShowDocument::captions() const {
+    return column(slides_, &Slide::caption);
+}
+
+QStringList ShowDocument::soundPaths() const {
+    return column(slides_, &Slide::soundPath);
+}
+
+void ShowDocument::setMusicTracks(const QStringList& tracks) {
+    musicTracks_ = tracks;
+    emit changed();
 }
 
 void ShowDocument::setSettingsLine(int line, const QString& text) {
-    if (line >= 1 && line <= settingsLines.size())
-        settingsLines[line - 1] = text;
+    if (line >= 1 && line <= settingsLines_.size())
+        settingsLines_[line - 1] = text;
     else
-        settingsLines.append(text);
+        settingsLines_.append(text);
+    emit changed();
+}
+
+void ShowDocument::setSettingsLines(const QStringList& lines) {
+    settingsLines_ = lines;
+    emit changed();
 }
 
 void ShowDocument::resetSettings() {
@@ -52,18 +114,18 @@ void ShowDocument::resetSettings() {
 }
 
 bool ShowDocument::transitionSetting() const {
-    return settingsLines.size() >= 2 && settingsLines.at(1).toUpper() == QLatin1String("TRUE");
+    return settingsLine(2).toUpper() == QLatin1String("TRUE");
+}
+
+void ShowDocument::setModified(bool modified) {
+    if (modified_ == modified)
+        return;
+    modified_ = modified;
+    emit this->modified(modified);
 }
 
 void ShowDocument::clear() {
-    imagePaths.clear();
-    musicTracks.clear();
-    captions.clear();
-    timings.clear();
-    soundPaths.clear();
-}
-
-bool ShowDocument::slidesInStep() const {
-    const auto n = imagePaths.size();
-    return timings.size() == n && captions.size() == n && soundPaths.size() == n;
+    slides_.clear();
+    musicTracks_.clear();
+    emit changed();
 }

@@ -22,10 +22,10 @@ namespace {
 // platform Pic.jpg and pic.jpg are two different files, and folding case would leave one out.
 QStringList mediaFiles(const ShowDocument& doc) {
     QStringList candidates;
-    candidates << doc.imagePaths << doc.musicTracks;
-    for (const QString& audio : doc.soundPaths)
-        if (!audio.trimmed().isEmpty())
-            candidates << audio;
+    candidates << doc.imagePaths() << doc.musicTracks();
+    for (const Slide& slide : doc.slides())
+        if (slide.hasSound())
+            candidates << slide.soundPath;
     QStringList media;
     QSet<QString> seen;
     for (const QString& path : candidates) {
@@ -110,7 +110,7 @@ SaveResult save(const ShowDocument& doc, const ShowSettings& settings, const QSt
     header.count = static_cast<qint32>(pack.size());
     header.setSettings(settings);
     CombinedFileWriter writer(services.progress);
-    if (!writer.write(pack, target, header, doc.captions, recordNames)) {
+    if (!writer.write(pack, target, header, doc.captions(), recordNames)) {
         services.messages.error(QStringLiteral("Unable to save the show to ") + target +
                                 QStringLiteral(". The file was not changed. (") + writer.error() +
                                 QStringLiteral(")"));

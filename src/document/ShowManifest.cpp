@@ -31,7 +31,7 @@ bool read(const QString& path, ShowDocument& doc, QString* error) {
     const QString name = QFileInfo(path).fileName();
     const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
 
-    ShowDocument added;
+    QList<Slide> added;
     for (int n = 0; n < lines.size(); ++n) {
         QString line = lines[n];
         if (line.endsWith(QLatin1Char('\r')))
@@ -56,13 +56,10 @@ bool read(const QString& path, ShowDocument& doc, QString* error) {
             if (!readable(sound))
                 return fail(where + QStringLiteral("cannot read ") + sound);
         }
-        added.addSlide(image, sound, fields.value(2), 0);
-        added.timings.last() = seconds.trimmed().isEmpty() ? QStringLiteral("0") : SlideTime::fromSeconds(seconds);
+        added.append(Slide{image, seconds.trimmed().isEmpty() ? QStringLiteral("0") : SlideTime::fromSeconds(seconds),
+                           fields.value(2), sound});
     }
-    doc.imagePaths << added.imagePaths;
-    doc.timings << added.timings;
-    doc.captions << added.captions;
-    doc.soundPaths << added.soundPaths;
+    doc.setSlides(doc.slides() + added);
     return true;
 }
 

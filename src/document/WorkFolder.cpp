@@ -73,16 +73,16 @@ bool WorkFolder::writeListFiles(const QString& folder, const ShowDocument& doc,
                                 const QHash<QString, QString>& storedNames) {
     if (!QFileInfo(folder).isDir())
         return false;
-    // In ListFile::kWriteOrder: the three path lists reduced to stored names, then the others.
-    const QStringList* contents[] = {nullptr, nullptr, nullptr, &doc.captions, &doc.settingsLines, &doc.timings};
-    const QStringList reduced[] = {fileNameParts(doc.imagePaths, storedNames),
-                                   fileNameParts(doc.soundPaths, storedNames),
-                                   fileNameParts(doc.musicTracks, storedNames)};
-    const QStringList& names = ListFile::kWriteOrder;
-    for (int i = 0; i < names.size(); ++i) {
-        const QStringList& entries = i < 3 ? reduced[i] : *contents[i];
-        if (!ListFile::write(joinPath(folder, names[i]), entries))
+    // The three lists of paths are written as the names the files are stored under.
+    const QHash<QString, QStringList> contents = {
+        {ListFile::kDisplayList, fileNameParts(doc.imagePaths(), storedNames)},
+        {ListFile::kSlideAudio, fileNameParts(doc.soundPaths(), storedNames)},
+        {ListFile::kSongList, fileNameParts(doc.musicTracks(), storedNames)},
+        {ListFile::kCaptions, doc.captions()},
+        {ListFile::kCfgSet, doc.settingsLines()},
+        {ListFile::kSlideTiming, doc.timings()}};
+    for (const QString& name : ListFile::kWriteOrder)
+        if (!ListFile::write(joinPath(folder, name), contents.value(name)))
             return false;
-    }
     return true;
 }

@@ -245,18 +245,18 @@ DecodeResult decodeMetafile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         result.errorText = file.errorString();
-        result.raises = true;
+        result.reportedByCaller = true;
         return result;
     }
     if (file.size() > MaxMetafileBytes) {
         result.errorText = QStringLiteral("The metafile is too large");
-        result.raises = true;
+        result.reportedByCaller = true;
         return result;
     }
     const Wmf::Result wmf = Wmf::decode(file.readAll());
     if (!wmf.drawing) {
         result.errorText = wmf.error;
-        result.raises = true;
+        result.reportedByCaller = true;
         return result;
     }
     result.picture = Picture::fromDrawing(wmf.drawing, wmf.naturalSize);
@@ -300,7 +300,7 @@ DecodeResult decodeImageFile(const QString& path, const QSize& fitArea) {
         result.picture = Picture();
         result.errorText = error.isEmpty() ? QStringLiteral("Unable to read image data") : error;
         if (kind == Kind::Icon)
-            result.raises = true;
+            result.reportedByCaller = true;
         else
             result.failedMessage = failedMessage(kind, extension);
     }

@@ -7,15 +7,15 @@
 
 // The outcome of decoding one file. On failure the picture is empty and the texts say what the
 // user is to be told: errorText is the decoder's own reason, failedMessage the "Reading ... failed"
-// notice. raises marks the formats (metafiles, icons) whose damage is reported to the caller as an
-// ImageLoadError instead of through message boxes. A missing file is simply an empty picture.
+// notice. reportedByCaller marks the formats (metafiles, icons) whose damage is for the caller to report in
+// its own way rather than as the usual two messages. A missing file is simply an empty picture.
 struct DecodeResult {
     Picture picture;
     QString errorText;
     QString failedMessage;
-    bool raises = false;
+    bool reportedByCaller = false;
 
-    bool failed() const { return !errorText.isEmpty() || !failedMessage.isEmpty() || raises; }
+    bool failed() const { return !errorText.isEmpty() || !failedMessage.isEmpty() || reportedByCaller; }
 };
 
 // Decodes a file; the decoder is chosen by the upper-cased extension. Safe on any thread: it shows

@@ -2,7 +2,6 @@
 
 #include "ImageCache.h"
 #include "ImageDecoder.h"
-#include "ImageLoadError.h"
 #include "UserMessages.h"
 
 #include <QImageWriter>
@@ -14,21 +13,23 @@ PictureWidget::PictureWidget(UserMessages& messages, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void PictureWidget::loadFile(const QString& path) {
+bool PictureWidget::loadFile(const QString& path, QString* error) {
     fileName_ = path;
     picture_ = Picture();
     const DecodeResult result = cache_ ? cache_->take(path, decodeSize_) : decodeImageFile(path, decodeSize_);
-    if (result.raises) {
-        pictureChanged();
-        throw ImageLoadError(result.errorText);
+    if (result.reportedByCaller) {
+        if (error)
+            *error = result.errorText;
+    } else {
+        if (!result.errorText.isEmpty())
+            messages_.error(result.errorText);
+        if (!result.failedMessage.isEmpty())
+            messages_.information(result.failedMessage);
     }
-    if (!result.errorText.isEmpty())
-        messages_.error(result.errorText);
-    if (!result.failedMessage.isEmpty())
-        messages_.information(result.failedMessage);
     if (!result.failed())
         picture_ = result.picture;
     pictureChanged();
+    return !picture_.isEmpty();
 }
 
 void PictureWidget::setPicture(const Picture& picture) {

@@ -12,9 +12,7 @@ class UserMessages;
 
 // A widget that shows one picture: loadFile() decodes a file into its picture before it returns,
 // and the widget paints that picture stretched, stretched keeping proportions, centred or at its
-// natural size from the top-left corner. Decoder failures are reported to the user through UserMessages
-// (an error box with the decoder's reason, then the "Reading ... failed" notice); a damaged
-// metafile or icon throws ImageLoadError instead.
+// natural size from the top-left corner.
 class PictureWidget : public QWidget {
     Q_OBJECT
 public:
@@ -22,7 +20,11 @@ public:
 
     // The file last loaded (also when it could not be decoded).
     QString fileName() const { return fileName_; }
-    void loadFile(const QString& path);
+    // Decodes path into the picture; false when no picture came of it (a missing file included).
+    // A failed decode is reported through UserMessages (the decoder's reason in an error box, then
+    // the "Reading ... failed" notice), except for metafiles and icons, whose failure is for the
+    // caller to report: their reason comes back in error and nothing is shown.
+    bool loadFile(const QString& path, QString* error = nullptr);
 
     const Picture& picture() const { return picture_; }
     void setPicture(const Picture& picture);

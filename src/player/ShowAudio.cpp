@@ -26,7 +26,7 @@ bool ShowAudio::openAndPlay(MediaPlayer& player, const QString& file) {
 }
 
 bool ShowAudio::startMusic() {
-    const QStringList& tracks = host_.document().musicTracks;
+    const QStringList& tracks = host_.document().musicTracks();
     if (tracks.isEmpty() || !host_.musicEnabled())
         return false;
     trackIndex_ = 0;
@@ -61,7 +61,7 @@ void ShowAudio::onMusicFinished(MediaPlayer::NotifyResult result, quint64 playId
     // switched off): its notice was already on its way, but the music is over.
     if (music_->mode() == MediaPlayer::Mode::NotReady)
         return;
-    const QStringList& tracks = host_.document().musicTracks;
+    const QStringList& tracks = host_.document().musicTracks();
     music_->close();
     if (tracks.isEmpty())
         return;
@@ -91,7 +91,7 @@ void ShowAudio::setMusicOn(bool on) {
     music_->close();
     if (!on)
         return;
-    const QStringList& tracks = host_.document().musicTracks;
+    const QStringList& tracks = host_.document().musicTracks();
     if (trackIndex_ < 0 || trackIndex_ >= tracks.size() || !openAndPlay(*music_, tracks[trackIndex_]))
         music_->close();
 }

@@ -3,15 +3,15 @@
 #include "ColorRef.h"
 #include "ElidingLabel.h"
 #include "ImageCache.h"
-#include "ImageLoadError.h"
+#include "ImageDecoder.h"
 #include "PathNames.h"
 #include "PictureWidget.h"
 #include "ShowAudio.h"
+#include "ShowController.h"
 #include "ShowDocument.h"
 #include "ShowHost.h"
 #include "ShowTexts.h"
 #include "SlideComposer.h"
-#include "SlideTime.h"
 #include "TransitionHost.h"
 #include "UserMessages.h"
 
@@ -65,7 +65,7 @@ QToolButton* makeButton(QWidget* parent, const char* name, QAction* action, QSty
 } // namespace
 
 ShowWindow::ShowWindow(ShowHost& host, AudioEngine& engine, QWidget* parent)
-    : QWidget(parent, Qt::Window), host_(host), audio_(std::make_unique<ShowAudio>(host, engine)),
+    : QWidget(parent, Qt::Window), host_(host), controller_(new ShowController(host, engine, this)),
       cache_(std::make_unique<ImageCache>(4)) {
     setObjectName(QStringLiteral("showWindow"));
     setFocusPolicy(Qt::StrongFocus);
@@ -95,10 +95,6 @@ ShowWindow::ShowWindow(ShowHost& host, AudioEngine& engine, QWidget* parent)
     slideView_->setAccessibleName(tr("Slide"));
     scrollArea_->setWidget(slideView_);
     scrollArea_->setWidgetResizable(true);
-    loader_ = new PictureWidget(host.messages(), this);
-    loader_->setObjectName(QStringLiteral("loader"));
-    loader_->hide();
-    loader_->setCache(cache_.get());
 
     unreadableLabel_ = new ElidingLabel(Qt::ElideMiddle, this);
     unreadableLabel_->setObjectName(QStringLiteral("unreadableLabel"));
@@ -183,15 +179,17 @@ ShowWindow::ShowWindow(ShowHost& host, AudioEngine& engine, QWidget* parent)
         w->setMouseTracking(true);
     }
 
-    advanceTimer_ = new QTimer(this);
-    advanceTimer_->setObjectName(QStringLiteral("advanceTimer"));
-    connect(advanceTimer_, &QTimer::timeout, this, &ShowWindow::advance);
+    controller_->setObjectName(QStringLiteral("controller"));
+    connect(controller_, &ShowController::slideChanged, this, &ShowWindow::showSlide);
+    connect(controller_, &ShowController::stateChanged, this, &ShowWindow::stateChanged);
+    connect(controller_, &ShowController::finished, this, &ShowWindow::returnToEditor);
 
     transitions_ = new TransitionHost(host.messages(), this);
     transitions_->setObjectName(QStringLiteral("transitions"));
     transitions_->setTarget(slideView_);
     transitions_->setPace(5);
     transitions_->setBandThickness(1);
+    connect(transitions_, &TransitionHost::finished, controller_, &ShowController::slideShown);
 
     // The pointer hides over a playing show after two seconds without movement.
     pointerTimer_ = new QTimer(this);
@@ -205,37 +203,23 @@ ShowWindow::ShowWindow(ShowHost& host, AudioEngine& engine, QWidget* parent)
     resize(620, 470);
 }
 
-ShowWindow::~ShowWindow() = default;
-
-bool ShowWindow::isAdvancing() const {
-    return advanceTimer_->isActive();
+ShowWindow::~ShowWindow() {
+    // The transition's overlay and the controller's players go before the widgets they serve.
+    transitions_->finish();
 }
 
 QString ShowWindow::statusText(int panel) const {
-    return static_cast<ElidingLabel*>(statusPanels_[panel])->fullText();
+    return statusPanels_[panel]->fullText();
 }
 
 void ShowWindow::setStatus(int panel, const QString& text) {
-    static_cast<ElidingLabel*>(statusPanels_[panel])->setFullText(text);
-}
-
-void ShowWindow::armTimer(bool armed) {
-    if (armed)
-        advanceTimer_->start();
-    else
-        advanceTimer_->stop();
+    statusPanels_[panel]->setFullText(text);
 }
 
 void ShowWindow::startShow() {
     statusBar_->setVisible(host_.statusBarVisible());
     controlBar_->setVisible(host_.controlButtonsVisible());
-    const bool advancing = host_.autoAdvance();
-    armTimer(advancing);
-    togglePauseAction_->setChecked(!advancing);
-    updateMenu();
-    nextSlide_ = 0;
-    reportedTimings_.clear();
-    running_ = true;
+    togglePauseAction_->setChecked(!host_.autoAdvance());
     // The paint mode follows fit to window, so a resized window shows the slide stretched until
     // the next one is composed for the new size.
     slideView_->setStretch(host_.fitToWindow());
@@ -244,26 +228,24 @@ void ShowWindow::startShow() {
     show();
     activateWindow();
     host_.hideEditor();
-    audio_->startMusic();
-    advance();
-    // The advance leaves the timer armed; a show that starts paused waits for the user.
-    armTimer(advancing && running_);
+    controller_->start();
+    updateMenu();
     showPointer();
 }
 
 void ShowWindow::prepareToShow() {
+    // The background colour is on screen from the first paint, before any slide is ready.
     slideView_->clearPicture();
     slideView_->resize(scrollArea_->viewport()->size());
     setWindowTitle(QStringLiteral("SlideShow") + host_.editorTitle().mid(7));
     const QColor background =
-        ColorRef::backgroundFromSettingsLine(host_.document().settingsLines.value(0), QApplication::palette());
+        ColorRef::backgroundFromSettingsLine(host_.document().settingsLine(1), QApplication::palette());
     QPalette palette = scrollArea_->palette();
     palette.setColor(QPalette::Window, background);
     scrollArea_->setPalette(palette);
     scrollArea_->viewport()->setPalette(palette);
     scrollArea_->viewport()->setAutoFillBackground(true);
     slideView_->setColor(background);
-    loader_->setColor(background);
 }
 
 void ShowWindow::showEvent(QShowEvent* event) {
@@ -272,102 +254,57 @@ void ShowWindow::showEvent(QShowEvent* event) {
         prepareToShow();
 }
 
-int ShowWindow::slideTime(int index) {
-    const QString entry = host_.document().timings.value(index);
-    if (const std::optional<int> ms = SlideTime::milliseconds(entry))
-        return *ms;
-    // A damaged time would stall the show on this slide for good; say so once and use the
-    // default delay instead.
-    if (!reportedTimings_.contains(index)) {
-        reportedTimings_.insert(index);
-        host_.messages().error(QLatin1Char('\'') + entry + QStringLiteral("' is not a valid integer value"));
-    }
-    return 0;
-}
-
-bool ShowWindow::deferredDuringStep(void (ShowWindow::*command)()) {
-    if (!stepping_)
-        return false;
-    QTimer::singleShot(0, this, command);
-    return true;
-}
-
-void ShowWindow::advance() {
-    if (deferredDuringStep(&ShowWindow::advance))
-        return;
-    if (!running_)
-        return;
-    stepping_ = true;
-    const auto done = qScopeGuard([this] { stepping_ = false; });
-    armTimer(false);
-    audio_->cutSlideSound();
-    ShowDocument& doc = host_.document();
-    const int n = doc.slideCount();
-    if (nextSlide_ >= n && host_.loop())
-        nextSlide_ = 0;
-    if (nextSlide_ >= n) {
-        // The show has run out: back to the editor with the first slide selected.
-        nextSlide_ = 0;
-        slideView_->clearPicture();
-        returnToEditor(true);
-        return;
-    }
-    const int i = nextSlide_;
-    const QString path = doc.imagePaths.value(i);
-    const int t = slideTime(i);
-    advanceTimer_->setInterval(t != 0 ? t : host_.defaultDelaySeconds() * 1000);
-    updateStatusBar(path);
-    showSlide(path);
-    // The show may have been left while the slide was painted in (the transition lets window
-    // messages through once); a stopped show starts no sound and no timer.
-    if (!running_)
-        return;
-    if (host_.musicEnabled())
-        audio_->playSlideSound(doc.soundPaths.value(i));
-    nextSlide_ = i + 1;
-    prefetchNext();
-    armTimer(true);
-}
-
-void ShowWindow::returnToEditor(bool selectFirst) {
-    if (!running_)
-        return;
-    running_ = false;
-    armTimer(false);
-    // A failure closing either player is of no consequence here.
-    audio_->closeBoth();
-    hide();
-    host_.showEditor();
-    if (selectFirst) {
-        host_.selectFirstSlide();
-        host_.showPreview(host_.document().imagePaths.value(0), 0);
-    }
-    emit finished();
+QSize ShowWindow::screenSize() const {
+    if (!screenSize_.isEmpty())
+        return screenSize_;
+    const QScreen* s = screen();
+    return s ? s->size() : scrollArea_->maximumViewportSize();
 }
 
 QSize ShowWindow::decodeSize() const {
-    return host_.fitToWindow() ? scrollArea_->viewport()->size() : QSize();
+    return host_.fitToWindow() ? scrollArea_->maximumViewportSize() : QSize();
 }
 
 void ShowWindow::prefetchNext() {
     const ShowDocument& doc = host_.document();
-    int next = nextSlide_;
+    int next = controller_->nextSlide();
     if (next >= doc.slideCount() && host_.loop())
         next = 0;
     if (next < doc.slideCount())
-        cache_->prefetch(doc.imagePaths[next], decodeSize());
+        cache_->prefetch(doc.slide(next).imagePath, decodeSize());
 }
 
-void ShowWindow::updateStatusBar(const QString& path) {
+void ShowWindow::updateStatusBar(const QString& path, int index) {
     setStatus(0, host_.autoAdvance() ? QStringLiteral("Playing") : QStringLiteral("Paused"));
-    setStatus(1, ShowTexts::slideOf(nextSlide_ + 1, host_.document().slideCount()));
+    setStatus(1, ShowTexts::slideOf(index + 1, host_.document().slideCount()));
     setStatus(2, fileNamePart(path));
 }
 
-bool ShowWindow::showSlide(const QString& path) {
-    const int i = nextSlide_;
-    const int n = host_.document().slideCount();
-    const QString caption = host_.document().captions.value(i).trimmed();
+namespace {
+
+// What of a scroll area will be visible once content of the given size is in it: scroll bars take
+// their room only where the content needs them (and one scroll bar can make the other needed).
+// The scroll area itself shows them only after its next layout, too late for the slide at hand.
+QSize visibleArea(const QScrollArea& scroll, QSize content) {
+    const QSize area = scroll.maximumViewportSize();
+    const int barHeight = scroll.horizontalScrollBar()->sizeHint().height();
+    const int barWidth = scroll.verticalScrollBar()->sizeHint().width();
+    bool needH = content.width() > area.width();
+    bool needV = content.height() > area.height();
+    if (needH && !needV)
+        needV = content.height() > area.height() - barHeight;
+    if (needV && !needH)
+        needH = content.width() > area.width() - barWidth;
+    return QSize(area.width() - (needV ? barWidth : 0), area.height() - (needH ? barHeight : 0));
+}
+
+} // namespace
+
+void ShowWindow::showSlide(int index) {
+    transitions_->finish();
+    const Slide slide = host_.document().slide(index);
+    updateStatusBar(slide.imagePath, index);
+    const QString caption = slide.caption.trimmed();
     captionLabel_->setFullText(caption);
     captionLabel_->setVisible(host_.showCaptions() && !caption.isEmpty());
     if (host_.transitionEffects()) {
@@ -376,123 +313,129 @@ bool ShowWindow::showSlide(const QString& path) {
     } else {
         effectCounter_ = 0;
     }
+    // The caption bar may just have appeared or gone: the picture area takes its size now, so
+    // that the slide is composed for the size it is shown at.
+    if (layout())
+        layout()->activate();
 
-    bool ok = false;
-    try {
-        loader_->setDecodeSize(decodeSize());
-        loader_->loadFile(path);
-        scrollArea_->horizontalScrollBar()->setValue(0);
-        scrollArea_->verticalScrollBar()->setValue(0);
-        ok = presentSlide(*loader_, *slideView_, *transitions_, host_.fitToWindow(), effectCounter_,
-                          scrollArea_->palette().color(QPalette::Window), screenSize_);
-    } catch (const ImageLoadError& error) {
-        // A damaged metafile or icon: say what the decoder said, then treat the slide as
-        // unreadable rather than stalling the show on it.
-        host_.messages().error(error.text());
+    const bool fit = host_.fitToWindow();
+    const DecodeResult decoded = cache_->take(slide.imagePath, decodeSize());
+    if (!decoded.errorText.isEmpty())
+        host_.messages().error(decoded.errorText);
+    if (!decoded.failedMessage.isEmpty())
+        host_.messages().information(decoded.failedMessage);
+    ComposedSlide composed;
+    if (!decoded.picture.isEmpty()) {
+        const QSize screen = screenSize();
+        QSize visible = scrollArea_->maximumViewportSize();
+        // Without fit the frame may need scroll bars, which take some of the visible area: the
+        // picture is centred in what remains.
+        if (!fit) {
+            if (const auto placement = placeSlide(decoded.picture.size(), visible, screen, false))
+                visible = visibleArea(*scrollArea_, placement->display);
+        }
+        composed = composeSlide(decoded.picture, visible, screen, fit,
+                                scrollArea_->palette().color(QPalette::Window));
     }
-    if (ok) {
-        unreadableLabel_->hide();
-        return true;
+    prefetchNext();
+    if (!composed.ok()) {
+        showUnreadable(index, slide.imagePath);
+        controller_->slideShown();
+        return;
     }
+    unreadableLabel_->hide();
+    // Dock the picture to the visible area, or size it for scrolling.
+    scrollArea_->setWidgetResizable(fit);
+    if (!fit)
+        slideView_->move(0, 0);
+    slideView_->resize(composed.placement.display);
+    scrollArea_->horizontalScrollBar()->setValue(0);
+    scrollArea_->verticalScrollBar()->setValue(0);
+
+    const TransitionEffect effect = effectForCycle(effectCounter_);
+    transitions_->setEffect(effect);
+    if (effect != TransitionEffect::None) {
+        transitions_->run(composed.frame); // its finished() tells the controller
+    } else {
+        slideView_->setImage(composed.frame);
+        controller_->slideShown();
+    }
+}
+
+void ShowWindow::showUnreadable(int index, const QString& path) {
+    // The previous slide stays behind the panel.
     unreadableLabel_->setFullText(QStringLiteral("Cannot read: ") + path);
     unreadableLabel_->show();
     unreadableLabel_->raise();
-    setStatus(0, ShowTexts::slideOf(i + 1, n));
+    setStatus(0, ShowTexts::slideOf(index + 1, host_.document().slideCount()));
     setStatus(1, QStringLiteral("***"));
-    return false;
+}
+
+void ShowWindow::stateChanged(ShowController::State state) {
+    togglePauseAction_->setChecked(state == ShowController::State::Paused);
+    if (state == ShowController::State::Paused)
+        setStatus(0, QStringLiteral("Paused"));
+    updateMenu();
+}
+
+void ShowWindow::returnToEditor(ShowController::Ending ending) {
+    transitions_->finish();
+    if (ending == ShowController::Ending::RanOut)
+        slideView_->clearPicture();
+    hide();
+    host_.showEditor();
+    // Esc leaves the editor's selection and preview as they are.
+    if (ending != ShowController::Ending::Left) {
+        host_.selectFirstSlide();
+        host_.showPreview(host_.document().slide(0).imagePath, 0);
+    }
+    emit finished();
 }
 
 void ShowWindow::next() {
-    if (deferredDuringStep(&ShowWindow::next))
-        return;
-    if (!running_)
-        return;
-    const bool armed = advanceTimer_->isActive();
-    armTimer(false);
-    advance();
-    // Past the last slide of a show that does not loop the step has ended the show; a hidden
-    // window keeps its timer disarmed.
-    armTimer(armed && running_);
+    transitions_->finish();
+    controller_->next();
 }
 
 void ShowWindow::back() {
-    if (deferredDuringStep(&ShowWindow::back))
-        return;
-    if (!running_)
-        return;
-    const bool armed = advanceTimer_->isActive();
-    armTimer(false);
-    const int n = host_.document().slideCount();
-    for (int k = 0; k < 2; ++k) {
-        if (--nextSlide_ < 0)
-            nextSlide_ = n - 1;
-    }
-    advance();
-    armTimer(armed && running_);
+    transitions_->finish();
+    controller_->back();
 }
 
 void ShowWindow::pause() {
-    if (deferredDuringStep(&ShowWindow::pause))
-        return;
-    if (!running_)
-        return;
-    armTimer(false);
-    setStatus(0, QStringLiteral("Paused"));
-    host_.setAutoAdvance(false);
-    togglePauseAction_->setChecked(true);
-    updateMenu();
+    transitions_->finish();
+    controller_->pause();
 }
 
 void ShowWindow::resume() {
-    if (deferredDuringStep(&ShowWindow::resume))
-        return;
-    if (!running_)
-        return;
-    host_.setAutoAdvance(true);
-    togglePauseAction_->setChecked(false);
-    armTimer(true);
-    advance();
-    updateMenu();
+    transitions_->finish();
+    controller_->resume();
 }
 
 void ShowWindow::togglePause() {
-    if (deferredDuringStep(&ShowWindow::togglePause))
-        return;
-    if (host_.autoAdvance())
-        pause();
-    else
-        resume();
+    transitions_->finish();
+    controller_->togglePause();
 }
 
 void ShowWindow::stop() {
-    if (deferredDuringStep(&ShowWindow::stop))
-        return;
-    nextSlide_ = 0;
-    returnToEditor(true);
+    transitions_->finish();
+    controller_->stop();
 }
 
 void ShowWindow::closeEvent(QCloseEvent* event) {
-    returnToEditor(true);
+    transitions_->finish();
+    controller_->stop();
     QWidget::closeEvent(event);
 }
 
 void ShowWindow::runKeyCommand(QChar key) {
-    if (stepping_) {
-        QTimer::singleShot(0, this, [this, key] { runKeyCommand(key); });
-        return;
-    }
     if (key.unicode() == 27) {
-        // Esc leaves the editor's selection and preview as they are.
-        nextSlide_ = 0;
-        returnToEditor(false);
+        transitions_->finish();
+        controller_->leave();
         return;
     }
-    if (key == QLatin1Char('p') || key == QLatin1Char('P')) {
-        if (advanceTimer_->isActive())
-            pauseAction_->trigger();
-        else
-            resumeAction_->trigger();
-    }
+    if (key == QLatin1Char('p') || key == QLatin1Char('P'))
+        togglePauseAction_->trigger();
     if (key == QLatin1Char(' ') || key == QLatin1Char('n') || key == QLatin1Char('N'))
         nextAction_->trigger();
     if (key == QLatin1Char('B') || key == QLatin1Char('b'))
@@ -522,7 +465,7 @@ void ShowWindow::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void ShowWindow::updateMenu() {
-    musicAction_->setEnabled(!host_.document().musicTracks.isEmpty());
+    musicAction_->setEnabled(!host_.document().musicTracks().isEmpty());
     musicAction_->setChecked(host_.musicEnabled());
     musicAction_->setText(host_.musicEnabled() ? kMusicOff : kMusicOn);
     const bool advancing = host_.autoAdvance();
@@ -541,7 +484,7 @@ void ShowWindow::toggleCaption() {
 }
 
 void ShowWindow::toggleMusic() {
-    audio_->setMusicOn(!host_.musicEnabled());
+    controller_->audio().setMusicOn(!host_.musicEnabled());
     updateMenu();
 }
 
@@ -556,9 +499,7 @@ void ShowWindow::showPointer() {
 }
 
 bool ShowWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove) {
-        showPointer();
-    } else if (event->type() == QEvent::MouseButtonPress) {
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonPress) {
         showPointer();
     } else if (event->type() == QEvent::MouseButtonRelease) {
         // A click on the picture moves on when the button is let go, as a button would.

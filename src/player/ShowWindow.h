@@ -1,11 +1,12 @@
 #pragma once
 
-// The show window: plays the current show slide after slide, each for its own time or until the
-// user moves on, with its caption, a status bar, a bar of control buttons, a pop-up menu and
-// keyboard commands, and hands the screen back to the editor when the show stops or runs out.
-// It reads the document and the editor's options through ShowHost at the moment it needs them.
+// The show window: shows the slides a ShowController chooses, with their captions, a status bar,
+// a bar of control buttons, a pop-up menu and keyboard commands, and hands the screen back to the
+// editor when the show stops or runs out. It reads the document and the editor's options through
+// ShowHost at the moment it needs them.
 
-#include <QSet>
+#include "ShowController.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -31,18 +32,16 @@ public:
     ShowWindow(ShowHost& host, AudioEngine& engine, QWidget* parent = nullptr);
     ~ShowWindow() override;
 
-    // Starts the current show: status bar and buttons as the editor says, the advance timer as
-    // automatic advance says, the window shown and the editor hidden, the first track, the first
-    // slide. The editor's own checks (slides present, music advisory) come before.
+    // Starts the current show: status bar and buttons as the editor says, the window shown and
+    // the editor hidden, then the controller's start (music, the first slide). The editor's own
+    // checks (slides present, music advisory) come before.
     void startShow();
 
-    // The slide the next advance shows (0-based), and whether the show is running by itself.
-    int nextSlide() const { return nextSlide_; }
-    bool isAdvancing() const;
     // The text of status panel 0, 1 or 2.
     QString statusText(int panel) const;
 
-    ShowAudio& audio() { return *audio_; }
+    ShowController& controller() { return *controller_; }
+    ShowAudio& audio() { return controller_->audio(); }
     ImageCache& imageCache() { return *cache_; }
     TransitionHost& transitions() { return *transitions_; }
 
@@ -53,13 +52,11 @@ public:
     void setPointerHideDelay(int ms);
 
 public slots:
-    // Shows the next slide now (the show goes on with that slide's time) or, past the last slide
-    // of a show that does not loop, ends the show.
+    // Each command first completes a transition under way, so it acts on a slide that is whole
+    // on screen and nothing waits or is lost.
     void next();
-    // Shows the slide before the one on screen; from the first slide, the last one.
     void back();
     void pause();
-    // Automatic advance again, with the next slide at once.
     void resume();
     void togglePause();
     // Ends the show, back to the editor with its first slide selected.
@@ -79,38 +76,33 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Shows the slide nextSlide_ names, arms the timer with its time, and starts its sound; past
-    // the last slide, loops or ends the show.
-    void advance();
-    bool showSlide(const QString& path);
-    void updateStatusBar(const QString& path);
+    // Puts slide index on screen and tells the controller when it is whole there.
+    void showSlide(int index);
+    void showUnreadable(int index, const QString& path);
+    void updateStatusBar(const QString& path, int index);
     void prepareToShow();
-    // Closes the players, hides the window and shows the editor; with selectFirst the editor's
-    // first slide is selected and previewed. Announces finished() once per show.
-    void returnToEditor(bool selectFirst);
+    void stateChanged(ShowController::State state);
+    // Hides the window and shows the editor; with selectFirst the editor's first slide is
+    // selected and previewed. Announces finished().
+    void returnToEditor(ShowController::Ending ending);
     void updateMenu();
     // A key by its character (27 = Esc).
     void runKeyCommand(QChar key);
 
-    void armTimer(bool armed);
+    QSize screenSize() const;
     QSize decodeSize() const;
     void prefetchNext();
-    int slideTime(int index);
     void setStatus(int panel, const QString& text);
     void showPointer();
-    // True while an advance step runs: a command arriving then (the transition lets window
-    // messages through once) is run when the step is over instead.
-    bool deferredDuringStep(void (ShowWindow::*command)());
 
     ShowHost& host_;
-    std::unique_ptr<ShowAudio> audio_;
+    ShowController* controller_;
     std::unique_ptr<ImageCache> cache_;
 
     QStatusBar* statusBar_;
-    QLabel* statusPanels_[3];
+    ElidingLabel* statusPanels_[3];
     QScrollArea* scrollArea_;
     PictureWidget* slideView_;
-    PictureWidget* loader_;
     ElidingLabel* unreadableLabel_;
     ElidingLabel* captionLabel_;
     QWidget* controlBar_;
@@ -127,14 +119,9 @@ private:
     QAction* musicAction_;
     QAction* stopAction_;
     QAction* togglePauseAction_;
-    QTimer* advanceTimer_;
     TransitionHost* transitions_;
     QTimer* pointerTimer_;
 
-    int nextSlide_ = 0;
     int effectCounter_ = 0;
-    bool running_ = false;
-    bool stepping_ = false;
     QSize screenSize_;
-    QSet<int> reportedTimings_;
 };

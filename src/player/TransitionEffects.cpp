@@ -1,6 +1,7 @@
 #include "TransitionEffects.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -24,35 +25,13 @@ inline void copyRect(QImage& surface, const QImage& bitmap, const QRect& r) {
         copySpan(surface, bitmap, y, clipped.left(), clipped.right() + 1);
 }
 
-// Reveals units 0..count-1 in the order given by order(i), paced by the canvas clock over the
-// effect's duration. reveal(from, to) copies the pixels of the units at positions from..to-1 of
-// that order and returns the rectangle it touched; it sees a whole frame's units at once, so
-// effects whose units cross every row can copy row by row.
-void runUnits(TransitionCanvas& canvas, const QImage& bitmap, int count, int pace,
-              const std::function<QRect(int, int)>& reveal) {
-    QImage& surface = canvas.surface();
-    if (surface.size() != bitmap.size() || surface.format() != QImage::Format_RGB32)
-        surface = QImage(bitmap.size(), QImage::Format_RGB32);
-    const qint64 duration = transitionDurationMs(pace);
-    int done = 0;
-    while (done < count) {
-        const qint64 elapsed = canvas.elapsedMs();
-        int target =
-            elapsed >= duration ? count : static_cast<int>((static_cast<double>(elapsed) * count) / duration);
-        target = std::clamp(target, done, count);
-        if (target > done) {
-            const QRect dirty = reveal(done, target) & bitmap.rect();
-            done = target;
-            if (!dirty.isEmpty())
-                canvas.flush(dirty);
-        }
-        if (done < count)
-            canvas.nextFrame();
-    }
-    // Whatever the units covered, the whole bitmap is on the canvas when the routine returns.
-    surface = bitmap.convertToFormat(QImage::Format_RGB32);
-    canvas.flush(surface.rect());
-}
+// How an effect reveals its frame: the number of units, and the copy of the units at positions
+// from..to-1 of the effect's order, which returns the rectangle it touched. It sees a whole frame's
+// units at once, so effects whose units cross every row can copy row by row.
+struct Plan {
+    int count;
+    std::function<QRect(int, int)> reveal;
+};
 
 // The per-unit form: reveals each unit of the range by itself.
 std::function<QRect(int, int)> eachUnit(std::function<int(int)> order, std::function<QRect(int)> unit) {
@@ -70,26 +49,18 @@ std::function<int(int)> skipOrder(int count) {
     return [evens](int i) { return i < evens ? 2 * i : 2 * (i - evens) + 1; };
 }
 
-QImage asRgb32(const QImage& bitmap) {
-    return bitmap.convertToFormat(QImage::Format_RGB32);
-}
-
-} // namespace
-
-void revealRows(TransitionCanvas& canvas, const QImage& image, int bandThickness, int pace) {
-    const QImage bitmap = asRgb32(image);
+Plan rowsPlan(QImage& surface, const QImage& bitmap, int bandThickness) {
     const int t = std::max(1, bandThickness);
     const int w = bitmap.width();
     const int count = (bitmap.height() + t - 1) / t;
-    runUnits(canvas, bitmap, count, pace, eachUnit(skipOrder(count), [&](int band) {
+    return Plan{count, eachUnit(skipOrder(count), [=, &surface, &bitmap](int band) {
                  const QRect r(0, band * t, w, t);
-                 copyRect(canvas.surface(), bitmap, r);
+                 copyRect(surface, bitmap, r);
                  return r;
-             }));
+             })};
 }
 
-void revealColumns(TransitionCanvas& canvas, const QImage& image, int bandThickness, int pace) {
-    const QImage bitmap = asRgb32(image);
+Plan columnsPlan(QImage& surface, const QImage& bitmap, int bandThickness) {
     const int t = std::max(1, bandThickness);
     const int w = bitmap.width();
     const int h = bitmap.height();
@@ -97,7 +68,7 @@ void revealColumns(TransitionCanvas& canvas, const QImage& image, int bandThickn
     const auto order = skipOrder(count);
     // Row by row: every column band crosses every row, and walking the rows once per frame keeps
     // the copy in cache order.
-    runUnits(canvas, bitmap, count, pace, [&](int from, int to) {
+    return Plan{count, [=, &surface, &bitmap](int from, int to) {
         int minX = w;
         int maxX = -1;
         for (int i = from; i < to; ++i) {
@@ -106,20 +77,19 @@ void revealColumns(TransitionCanvas& canvas, const QImage& image, int bandThickn
         }
         for (int y = 0; y < h; ++y)
             for (int i = from; i < to; ++i)
-                copySpan(canvas.surface(), bitmap, y, order(i) * t, order(i) * t + t);
+                copySpan(surface, bitmap, y, order(i) * t, order(i) * t + t);
         return QRect(QPoint(minX, 0), QPoint(maxX, h - 1));
-    });
+    }};
 }
 
-void revealDiagonals(TransitionCanvas& canvas, const QImage& image, int bandThickness, int pace) {
-    const QImage bitmap = asRgb32(image);
+Plan diagonalsPlan(QImage& surface, const QImage& bitmap, int bandThickness) {
     const int t = std::max(1, bandThickness);
     const int w = bitmap.width();
     const int h = bitmap.height();
     // Band k holds the pixels whose x + y lies in [k*t, (k+1)*t).
     const int count = (w + h - 1 + t - 1) / t;
     const auto order = skipOrder(count);
-    runUnits(canvas, bitmap, count, pace, [&](int from, int to) {
+    return Plan{count, [=, &surface, &bitmap](int from, int to) {
         int lo = count * t;
         int hi = 0;
         for (int i = from; i < to; ++i) {
@@ -131,16 +101,15 @@ void revealDiagonals(TransitionCanvas& canvas, const QImage& image, int bandThic
         const int yLast = std::min(h - 1, hi - 1);
         for (int y = yFirst; y <= yLast; ++y)
             for (int i = from; i < to; ++i)
-                copySpan(canvas.surface(), bitmap, y, order(i) * t - y, order(i) * t + t - y);
+                copySpan(surface, bitmap, y, order(i) * t - y, order(i) * t + t - y);
         if (yFirst > yLast)
             return QRect();
         return QRect(QPoint(std::max(0, lo - yLast), yFirst),
                      QPoint(std::min(w - 1, hi - 1 - yFirst), yLast));
-    });
+    }};
 }
 
-void revealSquares(TransitionCanvas& canvas, const QImage& image, int bandThickness, int pace) {
-    const QImage bitmap = asRgb32(image);
+Plan squaresPlan(QImage& surface, const QImage& bitmap, int bandThickness) {
     const int side = 16 * std::max(1, bandThickness);
     const int cols = (bitmap.width() + side - 1) / side;
     const int rows = (bitmap.height() + side - 1) / side;
@@ -156,17 +125,15 @@ void revealSquares(TransitionCanvas& canvas, const QImage& image, int bandThickn
         return da < db;
     });
     const int count = static_cast<int>(cells.size());
-    runUnits(canvas, bitmap, count, pace,
-             eachUnit([&](int i) { return cells[static_cast<size_t>(i)]; },
-                      [&](int cell) {
+    return Plan{count, eachUnit([=, &surface, &bitmap](int i) { return cells[static_cast<size_t>(i)]; },
+                      [=, &surface, &bitmap](int cell) {
                           const QRect r((cell % cols) * side, (cell / cols) * side, side, side);
-                          copyRect(canvas.surface(), bitmap, r);
+                          copyRect(surface, bitmap, r);
                           return r & bitmap.rect();
-                      }));
+                      })};
 }
 
-void revealRings(TransitionCanvas& canvas, const QImage& image, int pace) {
-    const QImage bitmap = asRgb32(image);
+Plan ringsPlan(QImage& surface, const QImage& bitmap) {
     const int w = bitmap.width();
     const int h = bitmap.height();
     // Rectangular rings around the centre, each two pixels wide along the longer side and in
@@ -174,29 +141,90 @@ void revealRings(TransitionCanvas& canvas, const QImage& image, int pace) {
     const int count = std::max(1, (std::max(w, h) + 3) / 4);
     const double cx = w / 2.0;
     const double cy = h / 2.0;
-    auto ringRect = [&](int ring) {
+    auto ringRect = [=](int ring) {
         const double f = static_cast<double>(ring) / count;
         const int hw = static_cast<int>(std::ceil(cx * f));
         const int hh = static_cast<int>(std::ceil(cy * f));
         return QRect(QPoint(static_cast<int>(cx) - hw, static_cast<int>(cy) - hh),
                      QPoint(static_cast<int>(cx) + hw, static_cast<int>(cy) + hh));
     };
-    runUnits(canvas, bitmap, count, pace, eachUnit(skipOrder(count), [&](int ring) {
+    return Plan{count, eachUnit(skipOrder(count), [=, &surface, &bitmap](int ring) {
                  const QRect outer = ringRect(ring + 1) & bitmap.rect();
                  const QRect inner = ring == 0 ? QRect() : (ringRect(ring) & bitmap.rect());
                  if (inner.isEmpty()) {
-                     copyRect(canvas.surface(), bitmap, outer);
+                     copyRect(surface, bitmap, outer);
                      return outer;
                  }
-                 copyRect(canvas.surface(), bitmap,
+                 copyRect(surface, bitmap,
                           QRect(outer.left(), outer.top(), outer.width(), inner.top() - outer.top()));
-                 copyRect(canvas.surface(), bitmap,
+                 copyRect(surface, bitmap,
                           QRect(QPoint(outer.left(), inner.bottom() + 1), outer.bottomRight()));
-                 copyRect(canvas.surface(), bitmap,
+                 copyRect(surface, bitmap,
                           QRect(QPoint(outer.left(), inner.top()), QPoint(inner.left() - 1, inner.bottom())));
                  copyRect(
-                     canvas.surface(), bitmap,
+                     surface, bitmap,
                      QRect(QPoint(inner.right() + 1, inner.top()), QPoint(outer.right(), inner.bottom())));
                  return outer;
-             }));
+             })};
+}
+
+} // namespace
+
+Reveal::Reveal(TransitionEffect effect, const QImage& before, const QImage& after, int bandThickness, int pace)
+    : bitmap_(after.convertToFormat(QImage::Format_RGB32)), duration_(transitionDurationMs(pace)) {
+    surface_ = QImage(bitmap_.size(), QImage::Format_RGB32);
+    surface_.fill(Qt::black);
+    if (!before.isNull()) {
+        // Whatever was on screen, where it was, under the new frame's size.
+        const QImage old = before.convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < std::min(old.height(), surface_.height()); ++y)
+            std::memcpy(surface_.scanLine(y), old.constScanLine(y),
+                        static_cast<size_t>(std::min(old.width(), surface_.width())) * sizeof(QRgb));
+    }
+    Plan plan{0, nullptr};
+    switch (effect) {
+    case TransitionEffect::Rows:
+        plan = rowsPlan(surface_, bitmap_, bandThickness);
+        break;
+    case TransitionEffect::Columns:
+        plan = columnsPlan(surface_, bitmap_, bandThickness);
+        break;
+    case TransitionEffect::Diagonals:
+        plan = diagonalsPlan(surface_, bitmap_, bandThickness);
+        break;
+    case TransitionEffect::Squares:
+        plan = squaresPlan(surface_, bitmap_, bandThickness);
+        break;
+    case TransitionEffect::Rings:
+        plan = ringsPlan(surface_, bitmap_);
+        break;
+    case TransitionEffect::None:
+        break;
+    }
+    count_ = plan.count;
+    reveal_ = std::move(plan.reveal);
+}
+
+QRect Reveal::advanceTo(qint64 elapsedMs) {
+    if (finished_)
+        return QRect();
+    if (elapsedMs >= duration_ || count_ == 0)
+        return finish();
+    const int target =
+        std::clamp(static_cast<int>((static_cast<double>(elapsedMs) * count_) / duration_), done_, count_);
+    if (target <= done_)
+        return QRect();
+    const QRect dirty = reveal_(done_, target) & bitmap_.rect();
+    done_ = target;
+    return dirty;
+}
+
+QRect Reveal::finish() {
+    if (finished_)
+        return QRect();
+    // Whatever the units covered, the whole frame is on the surface at the end.
+    surface_ = bitmap_;
+    done_ = count_;
+    finished_ = true;
+    return surface_.rect();
 }

@@ -1,10 +1,13 @@
 #pragma once
 
-// Paints a new frame onto the show's picture widget through one of the transition effects, then
-// makes the frame that widget's picture.
+// Paints a new frame onto the show's picture widget through one of the transition effects, a
+// little at every frame of the screen, and makes the frame that widget's picture when it is
+// whole. Nothing waits: the effect runs on a timer while the program goes on.
 
 #include "PictureWidget.h"
+#include "TransitionEffects.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QObject>
 #include <QPointer>
@@ -12,10 +15,8 @@
 #include <functional>
 #include <memory>
 
-class TransitionCanvas;
+class QTimer;
 class UserMessages;
-
-enum class TransitionEffect : quint8 { None, Rows, Columns, Diagonals, Squares, Rings };
 
 class TransitionHost : public QObject {
     Q_OBJECT
@@ -24,7 +25,7 @@ public:
     ~TransitionHost() override;
 
     // The widget the effects paint on; forgotten when it is destroyed.
-    void setTarget(PictureWidget* target) { target_ = target; }
+    void setTarget(PictureWidget* target);
     PictureWidget* target() const { return target_; }
 
     TransitionEffect effect() const { return effect_; }
@@ -35,21 +36,35 @@ public:
     int bandThickness() const { return bandThickness_; }
     void setBandThickness(int pixels) { bandThickness_ = pixels; }
 
-    // Paints frame onto the target through the effect and makes it the target's picture. A null
-    // frame does nothing. Without a target the frame is dropped with a message; without an effect
-    // the frame becomes the picture after a message.
+    // Starts painting frame onto the target through the effect and returns at once; finished()
+    // follows when the frame is whole and is the target's picture. A transition still under way
+    // is finished first. A null frame does nothing. Without a target the frame is dropped with a
+    // message; without an effect it becomes the picture at once, after a message.
     void run(const QImage& frame);
+    bool isRunning() const { return reveal_ != nullptr; }
+    // Paints the rest of the transition under way at once (finished() follows before it returns).
+    void finish();
+    // Paints what is due now; the host's timer calls it about sixty times a second.
+    void tick();
 
-    // Replaces the wall clock and the on-screen canvas, for tests: the factory is given the target
-    // and the bitmap and returns the canvas the effect paints on.
-    using CanvasFactory = std::function<std::unique_ptr<TransitionCanvas>(PictureWidget&, const QImage&)>;
-    void setCanvasFactory(CanvasFactory factory) { canvasFactory_ = std::move(factory); }
+    // Replaces the wall clock (milliseconds since the transition started), for tests.
+    void setClock(std::function<qint64()> clock) { clock_ = std::move(clock); }
+
+signals:
+    // The frame is whole on the target.
+    void finished();
 
 private:
+    void complete();
+
     UserMessages& messages_;
     QPointer<PictureWidget> target_;
     TransitionEffect effect_ = TransitionEffect::None;
     int pace_ = 25;
     int bandThickness_ = 4;
-    CanvasFactory canvasFactory_;
+    std::unique_ptr<Reveal> reveal_;
+    QPointer<QWidget> overlay_;
+    QTimer* ticker_;
+    QElapsedTimer started_;
+    std::function<qint64()> clock_;
 };

@@ -141,12 +141,12 @@ TEST_F(CombinedFile, ReadsVersion15WithItsListFiles) {
     CombinedContents contents;
     ASSERT_TRUE(read(cjfFile(1.5f, entries), &contents));
     const QString w = work + "/";
-    EXPECT_EQ(doc.imagePaths, QStringList({w + "a.jpg", w + "a.jpg"}));
-    EXPECT_EQ(doc.timings, QStringList({"0", "2500"}));
-    EXPECT_EQ(doc.captions, QStringList({"First", ""}));
-    EXPECT_EQ(doc.soundPaths, QStringList({w + "ring.wav", " "}));
-    EXPECT_EQ(doc.musicTracks, QStringList({w + "t.mid"}));
-    EXPECT_EQ(doc.settingsLines, QStringList({"255", "FALSE"}));
+    EXPECT_EQ(doc.imagePaths(), QStringList({w + "a.jpg", w + "a.jpg"}));
+    EXPECT_EQ(doc.timings(), QStringList({"0", "2500"}));
+    EXPECT_EQ(doc.captions(), QStringList({"First", ""}));
+    EXPECT_EQ(doc.soundPaths(), QStringList({w + "ring.wav", " "}));
+    EXPECT_EQ(doc.musicTracks(), QStringList({w + "t.mid"}));
+    EXPECT_EQ(doc.settingsLines(), QStringList({"255", "FALSE"}));
     EXPECT_EQ(TempFolder::read(w + "a.jpg"), QByteArray("JPEGDATA"));
     EXPECT_EQ(contents.entries.size(), 9);
     EXPECT_EQ(contents.header.delay, 10);
@@ -182,10 +182,10 @@ TEST_F(CombinedFile, ListEntriesThatDifferOnlyInCaseFindTheirFiles) {
                                {"CfgSet.lst", "0\r\nTRUE\r\n"}};
     ASSERT_TRUE(read(cjfFile(1.5f, entries)));
     const QString w = work + "/";
-    EXPECT_EQ(doc.imagePaths, QStringList({w + "Photo.jpg", w + "A.jpg", w + "GONE.JPG"}))
+    EXPECT_EQ(doc.imagePaths(), QStringList({w + "Photo.jpg", w + "A.jpg", w + "GONE.JPG"}))
         << "an exact match wins; a name that matches nothing stays as it is";
-    EXPECT_EQ(doc.soundPaths, QStringList({w + "Ring.wav", " ", ""}));
-    EXPECT_EQ(doc.musicTracks, QStringList({w + "Tune.mid"}));
+    EXPECT_EQ(doc.soundPaths(), QStringList({w + "Ring.wav", " ", ""}));
+    EXPECT_EQ(doc.musicTracks(), QStringList({w + "Tune.mid"}));
 }
 
 TEST_F(CombinedFile, ReadsVersion10ByTheEntriesNames) {
@@ -195,13 +195,13 @@ TEST_F(CombinedFile, ReadsVersion10ByTheEntriesNames) {
         {"A.JPG", "a", "Beach"}, {"B.BMP", "b"}, {"TUNE.MID", "m"}, {"MY.JPG.TXT", "t", "Odd"}};
     ASSERT_TRUE(read(cjfFile(1.0f, entries)));
     const QString w = work + "/";
-    EXPECT_EQ(doc.imagePaths, QStringList({w + "A.JPG", w + "MY.JPG.TXT"}));
-    EXPECT_EQ(doc.captions, QStringList({"Beach", "Odd"}));
-    EXPECT_EQ(doc.timings, QStringList({"0", "0"}));
-    EXPECT_EQ(doc.soundPaths, QStringList({" ", " "}));
-    EXPECT_EQ(doc.musicTracks, QStringList({w + "TUNE.MID"}));
+    EXPECT_EQ(doc.imagePaths(), QStringList({w + "A.JPG", w + "MY.JPG.TXT"}));
+    EXPECT_EQ(doc.captions(), QStringList({"Beach", "Odd"}));
+    EXPECT_EQ(doc.timings(), QStringList({"0", "0"}));
+    EXPECT_EQ(doc.soundPaths(), QStringList({" ", " "}));
+    EXPECT_EQ(doc.musicTracks(), QStringList({w + "TUNE.MID"}));
     EXPECT_TRUE(QFileInfo::exists(w + "B.BMP")) << "extracted, though no part of the show";
-    EXPECT_EQ(doc.settingsLines, QStringList({"-2147483633", "TRUE"})) << "version 1.0 carries no settings";
+    EXPECT_EQ(doc.settingsLines(), QStringList({"-2147483633", "TRUE"})) << "version 1.0 carries no settings";
 }
 
 TEST_F(CombinedFile, JudgesMagicAndVersion) {

@@ -44,7 +44,7 @@ TEST(ListFile, SixFilesHoldNamesWithoutFolders) {
     doc.addSlide("/pics/a.jpg", "", "First", 0);
     doc.addSlide("/pics/b.jpg", " ", "", 2500);
     doc.addSlide("C:\\old\\c.jpg", "/snd/ring.wav", "Third", 0);
-    doc.musicTracks << "/music/t.mid";
+    doc.setMusicTracks(doc.musicTracks() + QStringList{"/music/t.mid"});
     ASSERT_TRUE(WorkFolder::writeListFiles(tmp.path(), doc));
 
     EXPECT_EQ(TempFolder::read(tmp.file("SlideAudio.lst")), QByteArray("\r\n \r\nring.wav\r\n"));

@@ -32,7 +32,7 @@ TEST_F(ShowFilesTest, PackListKeepsOrderDropsMissingFilesAndRepeats) {
     doc.addSlide(a, "", "", 0);
     doc.addSlide(b, sound, "", 0);
     doc.addSlide(upper, "", "", 0);
-    doc.musicTracks << song;
+    doc.setMusicTracks(doc.musicTracks() + QStringList{song});
     ASSERT_TRUE(WorkFolder::writeListFiles(work, doc));
 
     const QString w = work + "/";
@@ -47,7 +47,7 @@ TEST_F(ShowFilesTest, SaveThenOpenGivesTheSameShowInTheWorkingFolder) {
     doc.addSlide(tmp.write("pics/\u5bcc\u58eb.png", "fuji"), tmp.write("snd/ring.wav", "RIFF"),
                  "\u5bcc\u58eb\u5c71", 0);
     doc.addSlide(tmp.write("other/sea.jpg", "second sea"), " ", "", 0);
-    doc.musicTracks << tmp.write("music/one.mid", "MThd1") << tmp.write("music/two.mid", "MThd2");
+    doc.setMusicTracks({tmp.write("music/one.mid", "MThd1"), tmp.write("music/two.mid", "MThd2")});
     doc.setSettingsLine(1, "255");
     doc.setSettingsLine(2, "FALSE");
     ShowSettings settings{30, false, true, false, true};
@@ -63,15 +63,15 @@ TEST_F(ShowFilesTest, SaveThenOpenGivesTheSameShowInTheWorkingFolder) {
     ASSERT_EQ(ShowFiles::open(target, opened, work2, services(), &contents), ShowFiles::OpenResult::Opened);
     const QString w = work2 + "/";
     // Same name from two folders: each slide shows its own picture.
-    EXPECT_EQ(opened.imagePaths, QStringList({w + "sea.jpg", w + "\u5bcc\u58eb.png", w + "sea (2).jpg"}));
+    EXPECT_EQ(opened.imagePaths(), QStringList({w + "sea.jpg", w + "\u5bcc\u58eb.png", w + "sea (2).jpg"}));
     EXPECT_EQ(TempFolder::read(w + "sea.jpg"), QByteArray("sea"));
     EXPECT_EQ(TempFolder::read(w + "sea (2).jpg"), QByteArray("second sea"));
     EXPECT_EQ(contents.entries[2].name, "sea (2).jpg");
-    EXPECT_EQ(opened.captions, doc.captions);
-    EXPECT_EQ(opened.timings, QStringList({"2500", "0", "0"}));
-    EXPECT_EQ(opened.soundPaths, QStringList({"", w + "ring.wav", " "}));
-    EXPECT_EQ(opened.musicTracks, QStringList({w + "one.mid", w + "two.mid"}));
-    EXPECT_EQ(opened.settingsLines, QStringList({"255", "FALSE"}));
+    EXPECT_EQ(opened.captions(), doc.captions());
+    EXPECT_EQ(opened.timings(), QStringList({"2500", "0", "0"}));
+    EXPECT_EQ(opened.soundPaths(), QStringList({"", w + "ring.wav", " "}));
+    EXPECT_EQ(opened.musicTracks(), QStringList({w + "one.mid", w + "two.mid"}));
+    EXPECT_EQ(opened.settingsLines(), QStringList({"255", "FALSE"}));
     EXPECT_EQ(contents.header.settings(), settings);
 }
 

@@ -21,10 +21,10 @@ TEST(ShowManifest, SlidesWithTheirFieldsAndPathsFromTheManifestsFolder) {
     doc.addSlide("/already/there.jpg", "", "", 0);
     QString error;
     ASSERT_TRUE(ShowManifest::read(manifest, doc, &error)) << error.toStdString();
-    EXPECT_EQ(doc.imagePaths, QStringList({"/already/there.jpg", a, b, a}));
-    EXPECT_EQ(doc.timings, QStringList({"0", "2299", "0", "0"})) << "seconds kept as the dialog keeps them";
-    EXPECT_EQ(doc.captions, QStringList({"", QString("Caf\u00e9 \u5bcc\u58eb"), "", ""}));
-    EXPECT_EQ(doc.soundPaths, QStringList({"", ring, "", ""}));
+    EXPECT_EQ(doc.imagePaths(), QStringList({"/already/there.jpg", a, b, a}));
+    EXPECT_EQ(doc.timings(), QStringList({"0", "2299", "0", "0"})) << "seconds kept as the dialog keeps them";
+    EXPECT_EQ(doc.captions(), QStringList({"", QString("Caf\u00e9 \u5bcc\u58eb"), "", ""}));
+    EXPECT_EQ(doc.soundPaths(), QStringList({"", ring, "", ""}));
 }
 
 TEST(ShowManifest, AFaultNamesItsLineAndAddsNothing) {

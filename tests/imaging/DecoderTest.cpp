@@ -302,7 +302,7 @@ TEST(Decoder, BrokenFilesCarryTheDecoderReasonAndTheReadingNotice) {
         EXPECT_TRUE(r.picture.isEmpty()) << cases[i].first.toStdString();
         EXPECT_FALSE(r.errorText.isEmpty()) << cases[i].first.toStdString();
         EXPECT_EQ(r.failedMessage, notices[i]) << cases[i].first.toStdString();
-        EXPECT_FALSE(r.raises);
+        EXPECT_FALSE(r.reportedByCaller);
     }
 }
 
@@ -313,7 +313,7 @@ TEST(Decoder, DamagedMetafilesAndIconsRaise) {
           std::pair{"bad.wmf", QByteArray("\xd7\xcd\xc6\x9a", 4)},
           std::pair{"cut.wmf", sampleWmf().left(100)}}) {
         const DecodeResult r = decodeImageFile(dir.write(name, bytes));
-        EXPECT_TRUE(r.raises) << name;
+        EXPECT_TRUE(r.reportedByCaller) << name;
         EXPECT_FALSE(r.errorText.isEmpty()) << name;
         EXPECT_TRUE(r.failedMessage.isEmpty()) << name;
         EXPECT_TRUE(r.picture.isEmpty()) << name;

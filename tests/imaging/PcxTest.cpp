@@ -142,7 +142,7 @@ TEST(Pcx, DamagedFilesFailWithTheReadingPcxMessage) {
         EXPECT_TRUE(r.picture.isEmpty()) << name;
         EXPECT_FALSE(r.errorText.isEmpty()) << name;
         EXPECT_EQ(r.failedMessage, "Reading pcx file failed") << name;
-        EXPECT_FALSE(r.raises) << name;
+        EXPECT_FALSE(r.reportedByCaller) << name;
     }
 }
 

@@ -344,7 +344,7 @@ TEST(Metafile, RecordsThatLieAboutTheirSizeRaiseWithAReason) {
         WmfWriter w = canvas();
         c.damage(w);
         const DecodeResult r = decodeBytes(dir, w.bytes(), QString::fromLatin1(c.name) + ".wmf");
-        EXPECT_TRUE(r.raises) << c.name;
+        EXPECT_TRUE(r.reportedByCaller) << c.name;
         EXPECT_FALSE(r.errorText.isEmpty()) << c.name;
         EXPECT_TRUE(r.failedMessage.isEmpty()) << c.name;
         EXPECT_TRUE(r.picture.isEmpty()) << c.name;
@@ -357,7 +357,7 @@ TEST(Metafile, RecordsThatLieAboutTheirSizeRaiseWithAReason) {
     w.record(0x0F43, p);
     w.rectangle(0, 0, 10, 10);
     const DecodeResult big = decodeBytes(dir, w.bytes(), "big.wmf");
-    EXPECT_FALSE(big.raises) << big.errorText.toStdString();
+    EXPECT_FALSE(big.reportedByCaller) << big.errorText.toStdString();
     EXPECT_FALSE(big.picture.isEmpty());
 }
 

@@ -84,7 +84,7 @@ protected:
 TEST_F(ShowAudioTest, TracksPlayInOrderRoundAndRound) {
     const QString a = tone(QStringLiteral("a.wav"), 60, 330);
     const QString b = tone(QStringLiteral("b.wav"), 90, 550);
-    host.doc.musicTracks = {a, b};
+    host.doc.setMusicTracks({a, b});
     ASSERT_TRUE(audio->startMusic());
     QStringList heard{music().fileName()};
     QList<int> indices{audio->trackIndex()};
@@ -105,7 +105,7 @@ TEST_F(ShowAudioTest, TracksPlayInOrderRoundAndRound) {
 }
 
 TEST_F(ShowAudioTest, SlideSoundHaltsTheMusicWhichThenContinuesFromTheSameSample) {
-    host.doc.musicTracks = {tone(QStringLiteral("music.wav"), 3000)};
+    host.doc.setMusicTracks({tone(QStringLiteral("music.wav"), 3000)});
     const QString ding = tone(QStringLiteral("ding.wav"), 200, 880);
     ASSERT_TRUE(audio->startMusic());
     run(300);
@@ -129,7 +129,7 @@ TEST_F(ShowAudioTest, SlideSoundHaltsTheMusicWhichThenContinuesFromTheSameSample
 }
 
 TEST_F(ShowAudioTest, MovingOnCutsTheSoundOffAndTheMusicContinues) {
-    host.doc.musicTracks = {tone(QStringLiteral("music.wav"), 5000)};
+    host.doc.setMusicTracks({tone(QStringLiteral("music.wav"), 5000)});
     const QString longSound = tone(QStringLiteral("long.wav"), 5000, 660);
     const QString shortSound = tone(QStringLiteral("short.wav"), 200, 990);
     ASSERT_TRUE(audio->startMusic());
@@ -159,7 +159,7 @@ TEST_F(ShowAudioTest, MovingOnCutsTheSoundOffAndTheMusicContinues) {
 }
 
 TEST_F(ShowAudioTest, BlankOrMissingSoundNeitherPlaysNorInterrupts) {
-    host.doc.musicTracks = {tone(QStringLiteral("music.wav"), 2000)};
+    host.doc.setMusicTracks({tone(QStringLiteral("music.wav"), 2000)});
     ASSERT_TRUE(audio->startMusic());
     run(50);
     for (const QString& entry : {QString(), QStringLiteral(" "), dir.file(QStringLiteral("gone.wav"))}) {
@@ -179,7 +179,7 @@ TEST_F(ShowAudioTest, BlankOrMissingSoundNeitherPlaysNorInterrupts) {
 }
 
 TEST_F(ShowAudioTest, MusicOffUnchecksMusicAndLaterSlidesAreSilent) {
-    host.doc.musicTracks = {tone(QStringLiteral("one.wav"), 2000), tone(QStringLiteral("two.wav"), 2000, 660)};
+    host.doc.setMusicTracks({tone(QStringLiteral("one.wav"), 2000), tone(QStringLiteral("two.wav"), 2000, 660)});
     const QString ding = tone(QStringLiteral("ding.wav"), 100, 880);
     ASSERT_TRUE(audio->startMusic());
     run(100);
@@ -204,13 +204,13 @@ TEST_F(ShowAudioTest, MusicOffUnchecksMusicAndLaterSlidesAreSilent) {
     EXPECT_TRUE(host.musicEnabled());
     EXPECT_EQ(host.musicChanges, (QList<bool>{false, true}));
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::Playing);
-    EXPECT_EQ(music().fileName(), host.doc.musicTracks[1]);
+    EXPECT_EQ(music().fileName(), host.doc.musicTracks()[1]);
     EXPECT_EQ(music().positionFrames(), 0);
 }
 
 TEST_F(ShowAudioTest, TrackThatCannotBeOpenedIsReportedOnceAndMusicStaysOff) {
     const QString bad = dir.write(QStringLiteral("b.mid"), "not music at all");
-    host.doc.musicTracks = {tone(QStringLiteral("a.wav"), 50), bad};
+    host.doc.setMusicTracks({tone(QStringLiteral("a.wav"), 50), bad});
     ASSERT_TRUE(audio->startMusic());
     for (int i = 0; i < 50; ++i)
         run(10);
@@ -224,7 +224,7 @@ TEST_F(ShowAudioTest, TrackThatCannotBeOpenedIsReportedOnceAndMusicStaysOff) {
 
 TEST_F(ShowAudioTest, FirstTrackFailingAtTheStartIsReportedAndTheShowGoesOnWithoutMusic) {
     const QString missing = dir.file(QStringLiteral("gone.mid"));
-    host.doc.musicTracks = {missing, tone(QStringLiteral("b.wav"), 100)};
+    host.doc.setMusicTracks({missing, tone(QStringLiteral("b.wav"), 100)});
     EXPECT_FALSE(audio->startMusic());
     EXPECT_EQ(host.shownMessages.texts(), QStringList{ShowAudio::unableToPlayText(missing)});
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::NotReady);
@@ -236,18 +236,18 @@ TEST_F(ShowAudioTest, FirstTrackFailingAtTheStartIsReportedAndTheShowGoesOnWitho
     EXPECT_EQ(host.shownMessages.shown.size(), 1);
 
     // Music disabled, or no tracks: nothing starts and nothing is said.
-    host.doc.musicTracks = {tone(QStringLiteral("c.wav"), 100)};
+    host.doc.setMusicTracks({tone(QStringLiteral("c.wav"), 100)});
     host.music = false;
     EXPECT_FALSE(audio->startMusic());
     host.music = true;
-    host.doc.musicTracks.clear();
+    host.doc.setMusicTracks({});
     EXPECT_FALSE(audio->startMusic());
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::NotReady);
     EXPECT_EQ(host.shownMessages.shown.size(), 1);
 }
 
 TEST_F(ShowAudioTest, ClosingStopsEverything) {
-    host.doc.musicTracks = {tone(QStringLiteral("music.wav"), 2000)};
+    host.doc.setMusicTracks({tone(QStringLiteral("music.wav"), 2000)});
     ASSERT_TRUE(audio->startMusic());
     audio->playSlideSound(tone(QStringLiteral("ding.wav"), 1000, 880));
     run(50);
@@ -262,7 +262,7 @@ TEST_F(ShowAudioTest, ClosingStopsEverything) {
 }
 
 TEST_F(ShowAudioTest, ATrackEndingJustBeforeTheShowStopsDoesNotRestartTheMusic) {
-    host.doc.musicTracks = {tone(QStringLiteral("a.wav"), 50), tone(QStringLiteral("b.wav"), 50, 550)};
+    host.doc.setMusicTracks({tone(QStringLiteral("a.wav"), 50), tone(QStringLiteral("b.wav"), 50, 550)});
     ASSERT_TRUE(audio->startMusic());
     // Play the first track to its end without letting its notice through, then stop the show.
     for (int i = 0; i < 10; ++i)
@@ -276,7 +276,7 @@ TEST_F(ShowAudioTest, ATrackEndingJustBeforeTheShowStopsDoesNotRestartTheMusic) 
 TEST_F(ShowAudioTest, ASoundOfNoLengthIsRefusedRatherThanLoopedAtOnce) {
     const QString empty = dir.write(QStringLiteral("empty.wav"),
                                     SoundFiles::wav(kRate, 1, 16, 0, [](qint64, int) { return 0.0; }));
-    host.doc.musicTracks = {empty};
+    host.doc.setMusicTracks({empty});
     EXPECT_FALSE(audio->startMusic());
     EXPECT_EQ(host.shownMessages.texts(), QStringList({ShowAudio::unableToPlayText(empty)}));
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::NotReady);

@@ -1,12 +1,6 @@
 #include "SlideComposer.h"
-#include "TransitionHost.h"
-#include "ScriptedMessages.h"
-#include "PictureWidget.h"
-#include "TempFolder.h"
+#include "Picture.h"
 
-#include <QApplication>
-#include <QPainter>
-#include <QScrollArea>
 #include <gtest/gtest.h>
 
 namespace {
@@ -55,46 +49,34 @@ TEST(SlideComposer, TheShowRotatesThroughThreeEffects) {
     EXPECT_EQ(effectForCycle(-1), TransitionEffect::None);
 }
 
-TEST(SlideComposer, ComposesOntoTheBackgroundAndKeepsThePreviousPictureOnFailure) {
-    TempFolder tmp;
+TEST(SlideComposer, ComposesOntoTheBackgroundOrSaysTheSlideCannotBeShown) {
     QImage wide(1200, 400, QImage::Format_RGB32);
     wide.fill(QColor(200, 30, 30));
-    ASSERT_TRUE(wide.save(tmp.file("wide.png")));
+    const Picture picture = Picture::fromImage(wide);
 
-    ScriptedMessages messages;
-    QScrollArea scroll;
-    scroll.setFrameShape(QFrame::NoFrame);
-    scroll.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll.setAttribute(Qt::WA_DontShowOnScreen);
-    scroll.resize(600, 400);
-    auto* display = new PictureWidget(messages);
-    scroll.setWidget(display);
-    scroll.show();
-    PictureWidget loader(messages);
-    TransitionHost transitions(messages);
-    transitions.setTarget(display);
-
-    loader.loadFile(tmp.file("wide.png"));
-    ASSERT_TRUE(presentSlide(loader, *display, transitions, true, 0, Qt::black, QSize(1024, 768)));
-    const QImage frame = display->picture().raster();
+    const ComposedSlide fitted = composeSlide(picture, QSize(600, 400), QSize(1024, 768), true, Qt::black);
+    ASSERT_TRUE(fitted.ok());
+    const QImage& frame = fitted.frame;
     ASSERT_EQ(frame.size(), QSize(600, 400));
     EXPECT_EQ(frame.pixelColor(300, 99), QColor(Qt::black)) << "band above";
     EXPECT_EQ(frame.pixelColor(300, 100), QColor(200, 30, 30));
     EXPECT_EQ(frame.pixelColor(300, 299), QColor(200, 30, 30));
     EXPECT_EQ(frame.pixelColor(300, 300), QColor(Qt::black)) << "band below";
-    EXPECT_EQ(transitions.effect(), TransitionEffect::None);
 
-    // An empty file leaves the picture of the slide before.
-    loader.loadFile(tmp.write("empty.png", QByteArray()));
-    EXPECT_FALSE(presentSlide(loader, *display, transitions, true, 0, Qt::black, QSize(1024, 768)));
-    EXPECT_EQ(display->picture().raster(), frame);
+    EXPECT_FALSE(composeSlide(Picture(), QSize(600, 400), QSize(1024, 768), true, Qt::black).ok())
+        << "an empty picture cannot be shown";
 
-    // Without fit the display takes the picture's size where it exceeds the screen, to scroll.
-    loader.loadFile(tmp.file("wide.png"));
-    ASSERT_TRUE(presentSlide(loader, *display, transitions, false, 0, Qt::white, QSize(800, 600)));
-    EXPECT_EQ(display->size(), QSize(1200, 600));
-    EXPECT_EQ(display->picture().raster().pixelColor(0, 0), QColor(200, 30, 30)) << "starts at the top-left";
+    // Without fit the frame takes the picture's size where it exceeds the screen, to scroll.
+    const ComposedSlide natural = composeSlide(picture, QSize(600, 400), QSize(800, 600), false, Qt::white);
+    ASSERT_TRUE(natural.ok());
+    EXPECT_EQ(natural.frame.size(), QSize(1200, 600));
+    EXPECT_EQ(natural.placement.display, QSize(1200, 600));
+    EXPECT_EQ(natural.frame.pixelColor(0, 0), QColor(200, 30, 30)) << "starts at the top-left";
+
+    // A picture whose natural size needs a frame beyond 64 million pixels is not shown unscaled.
+    const Picture huge = Picture::fromRaster(wide, QSize(20000, 20000));
+    EXPECT_FALSE(composeSlide(huge, QSize(600, 400), QSize(800, 600), false, Qt::white).ok());
+    EXPECT_TRUE(composeSlide(huge, QSize(600, 400), QSize(800, 600), true, Qt::white).ok()) << "fitted it is";
 }
 
 } // namespace
