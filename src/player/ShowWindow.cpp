@@ -5,6 +5,7 @@
 #include "ImageCache.h"
 #include "ImageDecoder.h"
 #include "PathNames.h"
+#include "Picture.h"
 #include "PictureWidget.h"
 #include "ShowAudio.h"
 #include "ShowController.h"
@@ -184,6 +185,11 @@ ShowWindow::ShowWindow(ShowHost& host, AudioEngine& engine, QWidget* parent)
     connect(controller_, &ShowController::stateChanged, this, &ShowWindow::stateChanged);
     connect(controller_, &ShowController::finished, this, &ShowWindow::returnToEditor);
 
+    recomposeTimer_ = new QTimer(this);
+    recomposeTimer_->setSingleShot(true);
+    recomposeTimer_->setInterval(100);
+    connect(recomposeTimer_, &QTimer::timeout, this, &ShowWindow::recompose);
+
     transitions_ = new TransitionHost(host.messages(), this);
     transitions_->setObjectName(QStringLiteral("transitions"));
     transitions_->setTarget(slideView_);
@@ -318,39 +324,22 @@ void ShowWindow::showSlide(int index) {
     if (layout())
         layout()->activate();
 
-    const bool fit = host_.fitToWindow();
     const DecodeResult decoded = cache_->take(slide.imagePath, decodeSize());
     if (!decoded.errorText.isEmpty())
         host_.messages().error(decoded.errorText);
     if (!decoded.failedMessage.isEmpty())
         host_.messages().information(decoded.failedMessage);
-    ComposedSlide composed;
-    if (!decoded.picture.isEmpty()) {
-        const QSize screen = screenSize();
-        QSize visible = scrollArea_->maximumViewportSize();
-        // Without fit the frame may need scroll bars, which take some of the visible area: the
-        // picture is centred in what remains.
-        if (!fit) {
-            if (const auto placement = placeSlide(decoded.picture.size(), visible, screen, false))
-                visible = visibleArea(*scrollArea_, placement->display);
-        }
-        composed = composeSlide(decoded.picture, visible, screen, fit,
-                                scrollArea_->palette().color(QPalette::Window));
-    }
+    const ComposedSlide composed = compose(decoded.picture);
     prefetchNext();
     if (!composed.ok()) {
+        shownSlide_ = -1;
         showUnreadable(index, slide.imagePath);
         controller_->slideShown();
         return;
     }
     unreadableLabel_->hide();
-    // Dock the picture to the visible area, or size it for scrolling.
-    scrollArea_->setWidgetResizable(fit);
-    if (!fit)
-        slideView_->move(0, 0);
-    slideView_->resize(composed.placement.display);
-    scrollArea_->horizontalScrollBar()->setValue(0);
-    scrollArea_->verticalScrollBar()->setValue(0);
+    shownSlide_ = index;
+    placeFrame(composed);
 
     const TransitionEffect effect = effectForCycle(effectCounter_);
     transitions_->setEffect(effect);
@@ -360,6 +349,51 @@ void ShowWindow::showSlide(int index) {
         slideView_->setImage(composed.frame);
         controller_->slideShown();
     }
+}
+
+ComposedSlide ShowWindow::compose(const Picture& picture) const {
+    if (picture.isEmpty())
+        return ComposedSlide();
+    const bool fit = host_.fitToWindow();
+    const QSize screen = screenSize();
+    QSize visible = scrollArea_->maximumViewportSize();
+    // Without fit the frame may need scroll bars, which take some of the visible area: the
+    // picture is centred in what remains.
+    if (!fit) {
+        if (const auto placement = placeSlide(picture.size(), visible, screen, false))
+            visible = visibleArea(*scrollArea_, placement->display);
+    }
+    return composeSlide(picture, visible, screen, fit, scrollArea_->palette().color(QPalette::Window));
+}
+
+void ShowWindow::placeFrame(const ComposedSlide& composed) {
+    // Dock the picture to the visible area, or size it for scrolling.
+    const bool fit = host_.fitToWindow();
+    scrollArea_->setWidgetResizable(fit);
+    if (!fit)
+        slideView_->move(0, 0);
+    slideView_->resize(composed.placement.display);
+    scrollArea_->horizontalScrollBar()->setValue(0);
+    scrollArea_->verticalScrollBar()->setValue(0);
+}
+
+void ShowWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // A window that changes size (the window manager placing it, the user dragging its frame)
+    // gets its slide composed again for the new size once the resizing settles.
+    if (controller_->isActive() && shownSlide_ >= 0)
+        recomposeTimer_->start();
+}
+
+void ShowWindow::recompose() {
+    if (!controller_->isActive() || shownSlide_ < 0 || !isVisible())
+        return;
+    transitions_->finish();
+    const ComposedSlide composed = compose(cache_->take(host_.document().slide(shownSlide_).imagePath, decodeSize()).picture);
+    if (!composed.ok())
+        return;
+    placeFrame(composed);
+    slideView_->setImage(composed.frame);
 }
 
 void ShowWindow::showUnreadable(int index, const QString& path) {
@@ -380,6 +414,8 @@ void ShowWindow::stateChanged(ShowController::State state) {
 
 void ShowWindow::returnToEditor(ShowController::Ending ending) {
     transitions_->finish();
+    recomposeTimer_->stop();
+    shownSlide_ = -1;
     if (ending == ShowController::Ending::RanOut)
         slideView_->clearPicture();
     hide();

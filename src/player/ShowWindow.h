@@ -6,6 +6,7 @@
 // ShowHost at the moment it needs them.
 
 #include "ShowController.h"
+#include "SlideComposer.h"
 
 #include <QWidget>
 
@@ -14,6 +15,7 @@
 class AudioEngine;
 class ElidingLabel;
 class ImageCache;
+class Picture;
 class PictureWidget;
 class QAction;
 class QLabel;
@@ -73,12 +75,18 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Puts slide index on screen and tells the controller when it is whole there.
     void showSlide(int index);
     void showUnreadable(int index, const QString& path);
+    // The slide's frame for the picture area as it is now; not ok when it cannot be shown.
+    ComposedSlide compose(const Picture& picture) const;
+    void placeFrame(const ComposedSlide& composed);
+    // Composes the slide on screen again for the window's new size.
+    void recompose();
     void updateStatusBar(const QString& path, int index);
     void prepareToShow();
     void stateChanged(ShowController::State state);
@@ -121,7 +129,9 @@ private:
     QAction* togglePauseAction_;
     TransitionHost* transitions_;
     QTimer* pointerTimer_;
+    QTimer* recomposeTimer_;
 
     int effectCounter_ = 0;
+    int shownSlide_ = -1; // the slide whose frame is on screen; -1 when none is (or it was unreadable)
     QSize screenSize_;
 };

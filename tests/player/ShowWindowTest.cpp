@@ -459,3 +459,44 @@ TEST_F(ShowWindowTest, WithoutFitTheFirstSlideLandsWhereItLandsWhenShownAgain) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ShowWindowTest, TheFirstSlideIsComposedForTheSizeItIsShownAt) {
+    // Photographs of 3:2 with captions: the caption bar appears with the first slide and takes
+    // its height from the picture area.
+    for (int i = 0; i < 2; ++i) {
+        QImage photo(600, 400, QImage::Format_RGB32);
+        photo.fill(i ? Qt::blue : Qt::red);
+        const QString path = dir.file(QStringLiteral("photo%1.png").arg(i));
+        photo.save(path);
+        host.doc.addSlide(path, QString(), QStringLiteral("Photo %1").arg(i), 0);
+    }
+    host.effects = false;
+    ShowWindow& w = start();
+    const QImage first = slideView().picture().raster();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(first.size(), viewport().size()) << "the frame fills the picture area as laid out";
+    w.next();
+    const QImage second = slideView().picture().raster();
+    EXPECT_EQ(second.size(), first.size()) << "the first slide is the size of the rest";
+    // The picture inside the frame keeps its 3:2 aspect on both.
+    auto pictureWidth = [](const QImage& frame, QRgb colour) {
+        int n = 0;
+        for (int x = 0; x < frame.width(); ++x)
+            n += frame.pixel(x, frame.height() / 2) == colour ? 1 : 0;
+        return n;
+    };
+    EXPECT_EQ(pictureWidth(first, qRgb(255, 0, 0)), pictureWidth(second, qRgb(0, 0, 255)));
+
+    // When the window changes size under a slide (a window manager placing it, a drag of the frame),
+    // the slide is composed again for the new size once the resizing settles.
+    w.resize(900, 500);
+    QCoreApplication::processEvents();
+    for (int waited = 0; waited < 3000 && slideView().picture().raster().size() != viewport().size(); waited += 10)
+        QTest::qWait(10);
+    EXPECT_EQ(slideView().picture().raster().size(), viewport().size());
+    EXPECT_EQ(w.statusText(1), "Slide: 2 of 2") << "nothing else changes";
+}
+
+} // namespace
