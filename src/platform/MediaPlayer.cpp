@@ -52,6 +52,7 @@ bool MediaPlayer::open() {
 }
 
 bool MediaPlayer::play() {
+    engine_.wake();
     const quint64 id = engine_.mixer().play(channel_);
     if (!id) {
         errorText_ = QStringLiteral("Cannot play: no sound is open.");

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -367,4 +368,34 @@ TEST(MediaPlayer, PlaysThroughSdlOnTheDummyDriver) {
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(spy[0][0].value<MediaPlayer::NotifyResult>(), R::Successful);
     EXPECT_NEAR(double(player.position()), 150.0, 1.0);
+}
+
+TEST(MediaPlayer, AnIdleOutputClosesAndOpensAgainForTheNextPlay) {
+    qputenv("SDL_AUDIODRIVER", "dummy");
+    TempFolder dir;
+    const QString file = dir.file(QStringLiteral("tone.wav"));
+    ASSERT_TRUE(DemoMedia::writeTone(file, 660, 60, 22050));
+    AudioEngine engine(AudioEngine::Output::Device);
+    qunsetenv("SDL_AUDIODRIVER");
+    engine.setIdleCheckInterval(20);
+    MediaPlayer player(engine);
+    player.setFileName(file);
+    ASSERT_TRUE(player.open());
+    ASSERT_TRUE(player.play());
+    EXPECT_TRUE(engine.isOutputOpen());
+    QSignalSpy spy(&player, &MediaPlayer::notified);
+    ASSERT_TRUE(spy.wait(10000));
+    // Silent now: after two silent checks the output is closed, and its thread with it.
+    for (int waited = 0; waited < 5000 && engine.isOutputOpen(); waited += 10)
+        QTest::qWait(10);
+    EXPECT_FALSE(engine.isOutputOpen());
+
+    // The next play opens it again and is heard to its end.
+    player.close();
+    ASSERT_TRUE(player.open());
+    ASSERT_TRUE(player.play());
+    EXPECT_TRUE(engine.isOutputOpen());
+    ASSERT_TRUE(spy.wait(10000));
+    EXPECT_EQ(spy.last()[0].value<MediaPlayer::NotifyResult>(), R::Successful);
+    EXPECT_NEAR(double(player.position()), 60.0, 1.0);
 }

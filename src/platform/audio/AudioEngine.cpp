@@ -67,6 +67,14 @@ bool AudioEngine::openDevice(const char* driver) {
         return false;
     }
     sdlStarted_ = true;
+    if (!openOutput())
+        return false;
+    driver_ = QString::fromUtf8(SDL_GetCurrentAudioDriver());
+    outputError_.clear();
+    return true;
+}
+
+bool AudioEngine::openOutput() {
     SDL_AudioSpec want{};
     want.freq = mixer_.sampleRate();
     want.format = AUDIO_F32SYS;
@@ -81,10 +89,39 @@ bool AudioEngine::openDevice(const char* driver) {
         outputError_ = QString::fromUtf8(SDL_GetError());
         return false;
     }
-    driver_ = QString::fromUtf8(SDL_GetCurrentAudioDriver());
-    outputError_.clear();
     SDL_PauseAudioDevice(device_, 0);
+    if (!idleTimer_) {
+        idleTimer_ = std::make_unique<QTimer>();
+        QObject::connect(idleTimer_.get(), &QTimer::timeout, [this] { closeWhenIdle(); });
+    }
+    idleChecks_ = 0;
+    idleTimer_->start(idleCheckMs_);
     return true;
+}
+
+void AudioEngine::setIdleCheckInterval(int ms) {
+    idleCheckMs_ = ms;
+    if (idleTimer_ && idleTimer_->isActive())
+        idleTimer_->start(ms);
+}
+
+void AudioEngine::wake() {
+    if (output_ != Output::Device || device_ || !sdlStarted_)
+        return;
+    openOutput();
+}
+
+void AudioEngine::closeWhenIdle() {
+    if (!device_ || !mixer_.isIdle()) {
+        idleChecks_ = 0;
+        return;
+    }
+    // Two checks in a row, so that a gap between two sounds does not close and open the output.
+    if (++idleChecks_ < 2)
+        return;
+    idleTimer_->stop();
+    SDL_CloseAudioDevice(device_);
+    device_ = 0;
 }
 
 void AudioEngine::deviceCallback(void* engine, unsigned char* stream, int bytes) {

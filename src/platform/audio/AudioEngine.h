@@ -3,6 +3,7 @@
 #include "AudioMixer.h"
 
 #include <QString>
+#include <QTimer>
 #include <QStringList>
 
 #include <memory>
@@ -49,8 +50,18 @@ public:
     // Whether a sound server or a sound card is there to be opened.
     static bool soundOutputLikely();
 
+    // Before something plays: opens the output again if it was closed for being idle. An output
+    // that stays silent for a couple of seconds is closed, so that a resting program costs no
+    // processor time (a paused device still wakes its thread about ninety times a second).
+    void wake();
+    bool isOutputOpen() const { return device_ != 0; }
+    // How often the output is checked for silence (1 s); two silent checks in a row close it.
+    void setIdleCheckInterval(int ms);
+
 private:
     bool openDevice(const char* driver);
+    bool openOutput();
+    void closeWhenIdle();
     static void deviceCallback(void* engine, unsigned char* stream, int bytes);
 
     AudioMixer mixer_;
@@ -60,4 +71,7 @@ private:
     QStringList soundFontPlaces_;
     unsigned int device_ = 0;
     bool sdlStarted_ = false;
+    std::unique_ptr<QTimer> idleTimer_;
+    int idleChecks_ = 0;
+    int idleCheckMs_ = 1000;
 };

@@ -216,3 +216,13 @@ void AudioMixer::render(float* out, int frames) {
     if (tap_)
         tap_->mixed(out, frames);
 }
+
+bool AudioMixer::isIdle() const {
+    std::lock_guard lock(mutex_);
+    if (!tails_.empty())
+        return false;
+    for (const auto& [number, c] : channels_)
+        if (c.active)
+            return false;
+    return true;
+}

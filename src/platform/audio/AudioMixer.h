@@ -68,6 +68,9 @@ public:
     bool atEnd(int channel) const;
     quint64 lastPlayId(int channel) const;
 
+    // True when nothing is audible: no play in progress and nothing fading out.
+    bool isIdle() const;
+
     // Mixes frames interleaved stereo frames into out.
     void render(float* out, int frames);
     void setTap(MixTap* tap);
