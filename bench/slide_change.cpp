@@ -9,6 +9,7 @@
 #include "ShowDocument.h"
 #include "ShowHost.h"
 #include "ShowWindow.h"
+#include "TransitionHost.h"
 #include "UserMessages.h"
 #include "audio/AudioEngine.h"
 
@@ -102,7 +103,15 @@ int main(int argc, char** argv) {
         for (int i = 0; i < 16; ++i) {
             QElapsedTimer t;
             t.start();
-            show.next();
+            if (effects) {
+                // The effect paints in while the program goes on; the slide is whole when it ends.
+                QEventLoop whole;
+                QObject::connect(&show.transitions(), &TransitionHost::finished, &whole, &QEventLoop::quit);
+                show.next();
+                whole.exec();
+            } else {
+                show.next();
+            }
             ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
             wait(150); // the next slide is prefetched meanwhile
         }

@@ -13,11 +13,7 @@ struct ImageCache::Job {
     void run(const QString& path, const QSize& decodeSize) {
         if (claimed.exchange(true))
             return;
-        try {
-            promise.set_value(decodeImageFile(path, decodeSize));
-        } catch (...) {
-            promise.set_exception(std::current_exception());
-        }
+        promise.set_value(decodeImageFile(path, decodeSize));
     }
 
     std::atomic<bool> claimed{false};

@@ -12,6 +12,7 @@
 #include <array>
 #include <bit>
 #include <mutex>
+#include <new>
 #include <optional>
 
 namespace {
@@ -277,7 +278,7 @@ QSize fittedSize(QSize picture, QSize area) {
                  static_cast<int>(static_cast<double>(picture.height()) * static_cast<double>(scale)));
 }
 
-DecodeResult decodeImageFile(const QString& path, const QSize& fitArea) {
+static DecodeResult decodeFile(const QString& path, const QSize& fitArea) {
     DecodeResult result;
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists() || info.isDir())
@@ -305,4 +306,17 @@ DecodeResult decodeImageFile(const QString& path, const QSize& fitArea) {
             result.failedMessage = failedMessage(kind, extension);
     }
     return result;
+}
+
+DecodeResult decodeImageFile(const QString& path, const QSize& fitArea) {
+    // Failures leave the decoder as values with their message; running out of memory on a
+    // picture is one of them, not the end of the program.
+    try {
+        return decodeFile(path, fitArea);
+    } catch (const std::bad_alloc&) {
+        DecodeResult result;
+        result.errorText = QStringLiteral("There is not enough memory to read this picture");
+        result.failedMessage = QStringLiteral("Reading image file failed");
+        return result;
+    }
 }

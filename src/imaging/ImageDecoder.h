@@ -19,7 +19,7 @@ struct DecodeResult {
 };
 
 // Decodes a file; the decoder is chosen by the upper-cased extension. Safe on any thread: it shows
-// nothing and touches no widget.
+// nothing, touches no widget and throws nothing (running out of memory is a failure like others).
 //
 // fitArea, when valid, is the area the picture will be fitted into: rasters are then decoded at
 // exactly the size fittedSize gives, the size the picture will be drawn at there, so that drawing

@@ -172,11 +172,13 @@ Plan ringsPlan(QImage& surface, const QImage& bitmap) {
 
 Reveal::Reveal(TransitionEffect effect, const QImage& before, const QImage& after, int bandThickness, int pace)
     : bitmap_(after.convertToFormat(QImage::Format_RGB32)), duration_(transitionDurationMs(pace)) {
-    surface_ = QImage(bitmap_.size(), QImage::Format_RGB32);
-    surface_.fill(Qt::black);
-    if (!before.isNull()) {
+    const QImage old = before.convertToFormat(QImage::Format_RGB32);
+    if (old.size() == bitmap_.size()) {
+        surface_ = old.copy(); // its own pixels: the effect writes into it
+    } else {
+        surface_ = QImage(bitmap_.size(), QImage::Format_RGB32);
+        surface_.fill(Qt::black);
         // Whatever was on screen, where it was, under the new frame's size.
-        const QImage old = before.convertToFormat(QImage::Format_RGB32);
         for (int y = 0; y < std::min(old.height(), surface_.height()); ++y)
             std::memcpy(surface_.scanLine(y), old.constScanLine(y),
                         static_cast<size_t>(std::min(old.width(), surface_.width())) * sizeof(QRgb));

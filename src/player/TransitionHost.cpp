@@ -71,10 +71,12 @@ void TransitionHost::run(const QImage& frame) {
         return;
     }
 
-    // The effect starts from what the widget shows now.
-    QImage before(bitmap.size(), QImage::Format_RGB32);
-    before.fill(target->color().isValid() ? target->color() : QColor(Qt::black));
-    {
+    // The effect starts from what the widget shows now: its own frame when it holds one of this
+    // size (the slide before), else whatever a rendering of it gives.
+    QImage before = target->picture().raster();
+    if (target->picture().isVector() || before.size() != bitmap.size() || target->size() != bitmap.size()) {
+        before = QImage(bitmap.size(), QImage::Format_RGB32);
+        before.fill(target->color().isValid() ? target->color() : QColor(Qt::black));
         QPainter p(&before);
         target->render(&p, QPoint(), QRegion(), QWidget::DrawWindowBackground);
     }
