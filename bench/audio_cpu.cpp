@@ -60,8 +60,8 @@ QByteArray busyTune() {
         }
         return t.end();
     };
-    return SoundWriter::midi(1, 480,
-                             {track(0, 0, {60, 64, 67, 72}, 480), track(1, 33, {36}, 480), track(9, 0, {36, 42}, 480)});
+    return SoundWriter::midi(
+        1, 480, {track(0, 0, {60, 64, 67, 72}, 480), track(1, 33, {36}, 480), track(9, 0, {36, 42}, 480)});
 }
 
 // Notes the time of every mixed block that is loud or silent, as the output thread sees them.

@@ -96,7 +96,8 @@ int main(int argc, char** argv) {
         }
         names << name;
     }
-    std::printf("data: %d files, %d MB in all, in %s\n", files, files * mbPerFile, qPrintable(scratch.path()));
+    std::printf("data: %d files, %d MB in all, in %s\n", files, files * mbPerFile,
+                qPrintable(scratch.path()));
 
     std::vector<double> cjfPack, tarPack, tarSyncPack, cjfUnpack, tarUnpack;
     long cjfPackKb = 0, tarPackKb = 0, cjfUnpackKb = 0, tarUnpackKb = 0;
@@ -119,7 +120,8 @@ int main(int argc, char** argv) {
         const Result u1 = runChild({tool, "extract", scratch.path() + "/show.cjf", outCjf});
         const Result u2 = runChild({"tar", "-xf", scratch.path() + "/show.tar", "-C", outTar});
         if (p1.status || p2.status || u1.status || u2.status) {
-            std::fprintf(stderr, "a command failed (%d %d %d %d)\n", p1.status, p2.status, u1.status, u2.status);
+            std::fprintf(stderr, "a command failed (%d %d %d %d)\n", p1.status, p2.status, u1.status,
+                         u2.status);
             return 1;
         }
         cjfPack.push_back(p1.seconds);
@@ -140,8 +142,10 @@ int main(int argc, char** argv) {
     };
     line("pack", median(cjfPack), median(tarPack), cjfPackKb, tarPackKb);
     line("pack*", median(cjfPack), median(tarSyncPack), cjfPackKb, tarPackKb);
-    std::printf("(pack* compares with tar followed by 'sync --data' of its archive, as orvanne-cjf flushes)\n");
+    std::printf(
+        "(pack* compares with tar followed by 'sync --data' of its archive, as orvanne-cjf flushes)\n");
     line("unpack", median(cjfUnpack), median(tarUnpack), cjfUnpackKb, tarUnpackKb);
-    std::printf("(ratio = tar time / orvanne-cjf time, median of %d rounds; above 1 means faster than tar)\n", rounds);
+    std::printf("(ratio = tar time / orvanne-cjf time, median of %d rounds; above 1 means faster than tar)\n",
+                rounds);
     return 0;
 }

@@ -62,7 +62,8 @@ QImage photograph(int seed) {
         for (int i = 0; i < image.width(); ++i) {
             x = x * 1664525u + 1013904223u;
             const int v = int((x >> 24) & 0x3F);
-            line[i] = qRgb((i / 8 + seed * 40) % 256 / 2 + v, (y / 4) % 200 + v / 2, (seed * 70) % 256 / 2 + v);
+            line[i] =
+                qRgb((i / 8 + seed * 40) % 256 / 2 + v, (y / 4) % 200 + v / 2, (seed * 70) % 256 / 2 + v);
         }
     }
     return image;

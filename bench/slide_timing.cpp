@@ -5,12 +5,12 @@
 //
 //   build/bin/slide_timing [--no-effects] [--slides N]
 
+#include "PictureWidget.h"
 #include "ShowDocument.h"
 #include "ShowHost.h"
 #include "ShowWindow.h"
 #include "TransitionHost.h"
 #include "UserMessages.h"
-#include "PictureWidget.h"
 #include "audio/AudioEngine.h"
 
 #include <QApplication>
@@ -121,14 +121,14 @@ int main(int argc, char** argv) {
     std::printf("%zu slides of 1000 ms, effects %s: on screen min %.1f ms, median %.1f ms, max %.1f ms\n",
                 onScreen.size(), host.effects ? "on" : "off", sorted.front(), sorted[sorted.size() / 2],
                 sorted.back());
-    std::printf("first slide %.1f ms; every slide within one frame (16.7 ms): %s\n", onScreen.front(),
-                std::all_of(onScreen.begin(), onScreen.end(), [](double ms) { return std::abs(ms - 1000) <= 16.7; })
-                    ? "yes"
-                    : "no");
+    std::printf(
+        "first slide %.1f ms; every slide within one frame (16.7 ms): %s\n", onScreen.front(),
+        std::all_of(onScreen.begin(), onScreen.end(), [](double ms) { return std::abs(ms - 1000) <= 16.7; })
+            ? "yes"
+            : "no");
     const std::vector<QSize>& sizes = watch.sizes;
     const QSize first = sizes.empty() ? QSize() : sizes.front();
-    const bool sameSize =
-        std::all_of(sizes.begin(), sizes.end(), [&](const QSize& s) { return s == first; });
+    const bool sameSize = std::all_of(sizes.begin(), sizes.end(), [&](const QSize& s) { return s == first; });
     std::printf("composed at %dx%d; the first slide the same size as the rest: %s\n", first.width(),
                 first.height(), sameSize ? "yes" : "no");
     return 0;

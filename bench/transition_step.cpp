@@ -50,8 +50,8 @@ int main(int argc, char** argv) {
     std::printf("full-frame draw (baseline): %.3f ms\n", fullMs);
 
     const std::pair<const char*, TransitionEffect> effects[] = {
-        {"horizontal", TransitionEffect::Rows},      {"vertical", TransitionEffect::Columns},
-        {"diagonals", TransitionEffect::Diagonals},  {"diagonal squares", TransitionEffect::Squares},
+        {"horizontal", TransitionEffect::Rows},     {"vertical", TransitionEffect::Columns},
+        {"diagonals", TransitionEffect::Diagonals}, {"diagonal squares", TransitionEffect::Squares},
         {"rectangles", TransitionEffect::Rings},
     };
     for (const auto& [name, effect] : effects) {

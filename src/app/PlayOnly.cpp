@@ -2,12 +2,12 @@
 
 #include "DiskSpace.h"
 #include "PlayOnlyHost.h"
-#include "ShowFiles.h"
 #include "ProgressWindow.h"
-#include "UserMessages.h"
-#include "WorkFolder.h"
+#include "ShowFiles.h"
 #include "ShowTexts.h"
 #include "ShowWindow.h"
+#include "UserMessages.h"
+#include "WorkFolder.h"
 
 #include <QApplication>
 #include <QFileInfo>

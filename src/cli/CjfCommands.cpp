@@ -3,12 +3,12 @@
 #include "CombinedFileReader.h"
 #include "ConsoleMessages.h"
 #include "DiskSpace.h"
-#include "ShowDocument.h"
 #include "PathNames.h"
 #include "ProgressReport.h"
+#include "ShowDocument.h"
 #include "ShowFiles.h"
-#include "ShowTexts.h"
 #include "ShowManifest.h"
+#include "ShowTexts.h"
 #include "SpaceCheck.h"
 #include "WorkFolder.h"
 
@@ -160,10 +160,11 @@ int info(const QStringList& args) {
     QCommandLineParser parser;
     const QCommandLineOption jsonOption(QStringLiteral("json"));
     parser.addOption(jsonOption);
-    if (const auto done = parse(parser, QStringLiteral("info"), args,
-                                "usage: orvanne-cjf info [--json] SHOW.cjf\n"
-                                "Reads a show as the program opens it and prints its settings, slides, tracks\n"
-                                "and packed files; --json prints one JSON object instead.\n"))
+    if (const auto done =
+            parse(parser, QStringLiteral("info"), args,
+                  "usage: orvanne-cjf info [--json] SHOW.cjf\n"
+                  "Reads a show as the program opens it and prints its settings, slides, tracks\n"
+                  "and packed files; --json prints one JSON object instead.\n"))
         return *done;
     const bool json = parser.isSet(jsonOption);
     const QStringList positional = parser.positionalArguments();
@@ -236,23 +237,23 @@ int create(const QStringList& args) {
     const QCommandLineOption music(QStringLiteral("music"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption manifest(QStringLiteral("manifest"), QString(), QStringLiteral("FILE"));
     parser.addOptions({delay, noMusic, noFit, noAdvance, noLoop, noTransitions, background, music, manifest});
-    if (const auto done = parse(
-            parser, QStringLiteral("create"), args,
-            "usage: orvanne-cjf create OUT.cjf [OPTIONS] [IMAGE]...\n"
-            "Builds a show and saves it as the program saves one. The slides of the manifests\n"
-            "come first, in order, then each IMAGE as a slide on the default delay, without\n"
-            "caption or sound.\n"
-            "  --delay N           default seconds per slide, 3 to 90 (10)\n"
-            "  --no-music          music tracks and slide sounds off\n"
-            "  --no-fit            show pictures at natural size\n"
-            "  --no-advance        advance by hand only\n"
-            "  --no-loop           end after the last slide\n"
-            "  --no-transitions    no transition effects\n"
-            "  --background C      background colour as a COLORREF (0x00BBGGRR, decimal or 0x hex)\n"
-            "  --music FILE        add a music track (repeatable)\n"
-            "  --manifest FILE     add slides from FILE: one per line, UTF-8,\n"
-            "                      image<TAB>seconds<TAB>caption<TAB>sound (empty fields allowed;\n"
-            "                      relative paths are taken from the manifest's folder; repeatable)\n"))
+    if (const auto done =
+            parse(parser, QStringLiteral("create"), args,
+                  "usage: orvanne-cjf create OUT.cjf [OPTIONS] [IMAGE]...\n"
+                  "Builds a show and saves it as the program saves one. The slides of the manifests\n"
+                  "come first, in order, then each IMAGE as a slide on the default delay, without\n"
+                  "caption or sound.\n"
+                  "  --delay N           default seconds per slide, 3 to 90 (10)\n"
+                  "  --no-music          music tracks and slide sounds off\n"
+                  "  --no-fit            show pictures at natural size\n"
+                  "  --no-advance        advance by hand only\n"
+                  "  --no-loop           end after the last slide\n"
+                  "  --no-transitions    no transition effects\n"
+                  "  --background C      background colour as a COLORREF (0x00BBGGRR, decimal or 0x hex)\n"
+                  "  --music FILE        add a music track (repeatable)\n"
+                  "  --manifest FILE     add slides from FILE: one per line, UTF-8,\n"
+                  "                      image<TAB>seconds<TAB>caption<TAB>sound (empty fields allowed;\n"
+                  "                      relative paths are taken from the manifest's folder; repeatable)\n"))
         return *done;
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
@@ -277,8 +278,9 @@ int create(const QStringList& args) {
     if (parser.isSet(background)) {
         const QString v = parser.value(background);
         bool ok = false;
-        const qint64 colour = v.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? v.mid(2).toLongLong(&ok, 16)
-                                                                                      : v.toLongLong(&ok, 10);
+        const qint64 colour = v.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
+                                  ? v.mid(2).toLongLong(&ok, 16)
+                                  : v.toLongLong(&ok, 10);
         if (!ok || colour < -2147483648LL || colour > 0xFFFFFFFFLL)
             return usageError(QStringLiteral("create: --background takes a 32-bit colour value, not ") + v);
         doc.setSettingsLine(1, QString::number(static_cast<qint32>(static_cast<quint32>(colour))));

@@ -7,15 +7,15 @@
 #include "DiskSpace.h"
 #include "ImageDecoder.h"
 #include "PathNames.h"
-#include "SlideComposer.h"
 #include "ProgressReport.h"
 #include "ShowFiles.h"
+#include "SlideComposer.h"
 #include "WorkFolder.h"
 
-#include <QGuiApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -27,24 +27,25 @@ int frames(const QStringList& args) {
     QCommandLineParser parser;
     const QCommandLineOption sizeOption(QStringLiteral("size"), QString(), QStringLiteral("WxH"));
     parser.addOption(sizeOption);
-    if (const auto done = parse(
-            parser, QStringLiteral("frames"), args,
-            "usage: orvanne-cjf frames SHOW.cjf OUTDIR [--size WxH]\n"
-            "Writes each slide as the show composes it for a display of the given size\n"
-            "(1920x1080 when not given) with the show's fit setting and background colour, as\n"
-            "OUTDIR/slide-001.png, slide-002.png, ... With fit off the size stands for the\n"
-            "screen, and a larger picture gives a larger frame, as it would scroll on screen.\n"
-            "A slide that cannot be composed writes no file and prints \"Cannot read: \" and\n"
-            "its name on stderr.\n"))
+    if (const auto done =
+            parse(parser, QStringLiteral("frames"), args,
+                  "usage: orvanne-cjf frames SHOW.cjf OUTDIR [--size WxH]\n"
+                  "Writes each slide as the show composes it for a display of the given size\n"
+                  "(1920x1080 when not given) with the show's fit setting and background colour, as\n"
+                  "OUTDIR/slide-001.png, slide-002.png, ... With fit off the size stands for the\n"
+                  "screen, and a larger picture gives a larger frame, as it would scroll on screen.\n"
+                  "A slide that cannot be composed writes no file and prints \"Cannot read: \" and\n"
+                  "its name on stderr.\n"))
         return *done;
     QSize size(1920, 1080);
     if (parser.isSet(sizeOption)) {
         const QString value = parser.value(sizeOption);
-        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(value);
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$")).match(value);
         if (!m.hasMatch() || m.captured(1).toInt() < 16 || m.captured(2).toInt() < 16 ||
             m.captured(1).toInt() > 16384 || m.captured(2).toInt() > 16384)
-            return usageError(QStringLiteral("frames: --size takes WIDTHxHEIGHT from 16x16 to 16384x16384, not ") +
-                              value);
+            return usageError(
+                QStringLiteral("frames: --size takes WIDTHxHEIGHT from 16x16 to 16384x16384, not ") + value);
         size = QSize(m.captured(1).toInt(), m.captured(2).toInt());
     }
     const QStringList positional = parser.positionalArguments();

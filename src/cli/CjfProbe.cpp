@@ -23,15 +23,15 @@ namespace CjfCommands {
 
 int probe(const QStringList& args) {
     QCommandLineParser parser;
-    if (const auto done = parse(
-            parser, QStringLiteral("probe"), args,
-            "usage: orvanne-cjf probe FILE...\n"
-            "\n"
-            "For each sound file, prints one JSON line: {\"file\", \"type\", \"length_ms\"} when\n"
-            "the program can play it, {\"file\", \"error\"} when it cannot. The kind is judged by\n"
-            "content (MIDI, also RIFF-wrapped, or anything libsndfile reads); MIDI files are\n"
-            "fully validated and timed through their tempo map.\n"
-            "Exit status: 0 all files playable, 1 at least one is not, 2 no files given.\n"))
+    if (const auto done =
+            parse(parser, QStringLiteral("probe"), args,
+                  "usage: orvanne-cjf probe FILE...\n"
+                  "\n"
+                  "For each sound file, prints one JSON line: {\"file\", \"type\", \"length_ms\"} when\n"
+                  "the program can play it, {\"file\", \"error\"} when it cannot. The kind is judged by\n"
+                  "content (MIDI, also RIFF-wrapped, or anything libsndfile reads); MIDI files are\n"
+                  "fully validated and timed through their tempo map.\n"
+                  "Exit status: 0 all files playable, 1 at least one is not, 2 no files given.\n"))
         return *done;
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty())

@@ -2,9 +2,9 @@
 
 #include "ConsoleMessages.h"
 #include "DiskSpace.h"
-#include "ShowDocument.h"
 #include "PathNames.h"
 #include "ProgressReport.h"
+#include "ShowDocument.h"
 #include "ShowFiles.h"
 #include "WorkFolder.h"
 #include "audio/SoundWriter.h"
@@ -174,7 +174,8 @@ bool writeMedia(const QString& folder, DemoShow& show) {
     if (!writeTune(joinPath(folder, QStringLiteral("morning.mid")), first, 0) ||
         !writeTune(joinPath(folder, QStringLiteral("evening.mid")), second, 73, 600000))
         return false;
-    show.tracks << joinPath(folder, QStringLiteral("morning.mid")) << joinPath(folder, QStringLiteral("evening.mid"));
+    show.tracks << joinPath(folder, QStringLiteral("morning.mid"))
+                << joinPath(folder, QStringLiteral("evening.mid"));
     return true;
 }
 
@@ -197,9 +198,8 @@ bool writeShow(const QString& folder, QString* error) {
     SystemDiskSpace disk;
     ShowSettings settings;
     settings.delay = 5;
-    const auto result =
-        ShowFiles::save(doc, settings, work, joinPath(folder, QStringLiteral("demo.cjf")),
-                        ShowFileServices{messages, progress, disk});
+    const auto result = ShowFiles::save(doc, settings, work, joinPath(folder, QStringLiteral("demo.cjf")),
+                                        ShowFileServices{messages, progress, disk});
     if (result != ShowFiles::SaveResult::Saved) {
         if (error)
             *error = messages.shown().join(QLatin1Char(' '));

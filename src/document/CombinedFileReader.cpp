@@ -2,9 +2,9 @@
 
 #include "FileCopy.h"
 #include "ListFile.h"
-#include "ShowDocument.h"
 #include "PathNames.h"
 #include "ProgressReport.h"
+#include "ShowDocument.h"
 #include "ShowTexts.h"
 #include "UserMessages.h"
 

@@ -62,7 +62,8 @@ bool CombinedFileWriter::write(const QStringList& paths, const QString& target, 
         records.append(record);
     }
 
-    QByteArray tempName = QFile::encodeName(joinPath(folder, QLatin1Char('.') + targetInfo.fileName() + QStringLiteral(".XXXXXX")));
+    QByteArray tempName = QFile::encodeName(
+        joinPath(folder, QLatin1Char('.') + targetInfo.fileName() + QStringLiteral(".XXXXXX")));
     UniqueFd out(::mkstemp(tempName.data()));
     if (out.fd < 0)
         return fail(target + QStringLiteral(": ") + systemError());

@@ -64,8 +64,7 @@ void ShowDocument::setSlideField(int index, Field field, const QString& value) {
 }
 
 namespace {
-template <class Member>
-QStringList column(const QList<Slide>& slides, Member member) {
+template <class Member> QStringList column(const QList<Slide>& slides, Member member) {
     QStringList out;
     out.reserve(slides.size());
     for (const Slide& s : slides)

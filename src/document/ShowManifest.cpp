@@ -56,8 +56,9 @@ bool read(const QString& path, ShowDocument& doc, QString* error) {
             if (!readable(sound))
                 return fail(where + QStringLiteral("cannot read ") + sound);
         }
-        added.append(Slide{image, seconds.trimmed().isEmpty() ? QStringLiteral("0") : SlideTime::fromSeconds(seconds),
-                           fields.value(2), sound});
+        added.append(
+            Slide{image, seconds.trimmed().isEmpty() ? QStringLiteral("0") : SlideTime::fromSeconds(seconds),
+                  fields.value(2), sound});
     }
     doc.setSlides(doc.slides() + added);
     return true;

@@ -1,8 +1,8 @@
 #include "WorkFolder.h"
 
 #include "ListFile.h"
-#include "ShowDocument.h"
 #include "PathNames.h"
+#include "ShowDocument.h"
 
 #include <QDir>
 #include <QFile>

@@ -9,7 +9,8 @@
 #include <QTimer>
 
 ShowController::ShowController(ShowHost& host, AudioEngine& engine, QObject* parent)
-    : QObject(parent), host_(host), audio_(std::make_unique<ShowAudio>(host, engine)), timer_(new QTimer(this)) {
+    : QObject(parent), host_(host), audio_(std::make_unique<ShowAudio>(host, engine)),
+      timer_(new QTimer(this)) {
     // A slide lasts its time to the millisecond, not to the few percent a coarse timer allows.
     timer_->setObjectName(QStringLiteral("advanceTimer"));
     timer_->setTimerType(Qt::PreciseTimer);

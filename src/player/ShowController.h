@@ -24,7 +24,7 @@ public:
     Q_ENUM(State)
     // How a show came to its end.
     enum class Ending {
-        RanOut, // past the last slide of a show that does not loop
+        RanOut,  // past the last slide of a show that does not loop
         Stopped, // the stop command, or the window closed
         Left     // Esc: back to the editor as it was
     };

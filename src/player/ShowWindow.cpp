@@ -140,9 +140,11 @@ ShowWindow::ShowWindow(ShowHost& host, AudioEngine& engine, QWidget* parent)
     controlBar_->setObjectName(QStringLiteral("controlBar"));
     controlBar_->setFixedHeight(29);
     static_cast<QFrame*>(controlBar_)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    backButton_ = makeButton(controlBar_, "backButton", backAction_, QStyle::SP_MediaSeekBackward, tr("Back"));
+    backButton_ =
+        makeButton(controlBar_, "backButton", backAction_, QStyle::SP_MediaSeekBackward, tr("Back"));
     nextButton_ = makeButton(controlBar_, "nextButton", nextAction_, QStyle::SP_MediaSeekForward, tr("Next"));
-    pauseButton_ = makeButton(controlBar_, "pauseButton", togglePauseAction_, QStyle::SP_MediaPause, tr("Pause"));
+    pauseButton_ =
+        makeButton(controlBar_, "pauseButton", togglePauseAction_, QStyle::SP_MediaPause, tr("Pause"));
     stopButton_ = makeButton(controlBar_, "stopButton", stopAction_, QStyle::SP_MediaStop, tr("Stop"));
     auto* buttons = new QHBoxLayout(controlBar_);
     buttons->setContentsMargins(0, 2, 0, 2);
@@ -166,8 +168,8 @@ ShowWindow::ShowWindow(ShowHost& host, AudioEngine& engine, QWidget* parent)
 
     slideMenu_ = new QMenu(this);
     slideMenu_->setObjectName(QStringLiteral("slideMenu"));
-    slideMenu_->addActions({pauseAction_, resumeAction_, backAction_, nextAction_, captionAction_, musicAction_,
-                            stopAction_});
+    slideMenu_->addActions(
+        {pauseAction_, resumeAction_, backAction_, nextAction_, captionAction_, musicAction_, stopAction_});
     connect(slideMenu_, &QMenu::aboutToShow, this, &ShowWindow::updateMenu);
 
     // Every part of the window reports the pointer's movement, for hiding it over a running show,
@@ -389,7 +391,8 @@ void ShowWindow::recompose() {
     if (!controller_->isActive() || shownSlide_ < 0 || !isVisible())
         return;
     transitions_->finish();
-    const ComposedSlide composed = compose(cache_->take(host_.document().slide(shownSlide_).imagePath, decodeSize()).picture);
+    const ComposedSlide composed =
+        compose(cache_->take(host_.document().slide(shownSlide_).imagePath, decodeSize()).picture);
     if (!composed.ok())
         return;
     placeFrame(composed);

@@ -54,10 +54,10 @@ Plan rowsPlan(QImage& surface, const QImage& bitmap, int bandThickness) {
     const int w = bitmap.width();
     const int count = (bitmap.height() + t - 1) / t;
     return Plan{count, eachUnit(skipOrder(count), [=, &surface, &bitmap](int band) {
-                 const QRect r(0, band * t, w, t);
-                 copyRect(surface, bitmap, r);
-                 return r;
-             })};
+                    const QRect r(0, band * t, w, t);
+                    copyRect(surface, bitmap, r);
+                    return r;
+                })};
 }
 
 Plan columnsPlan(QImage& surface, const QImage& bitmap, int bandThickness) {
@@ -69,17 +69,17 @@ Plan columnsPlan(QImage& surface, const QImage& bitmap, int bandThickness) {
     // Row by row: every column band crosses every row, and walking the rows once per frame keeps
     // the copy in cache order.
     return Plan{count, [=, &surface, &bitmap](int from, int to) {
-        int minX = w;
-        int maxX = -1;
-        for (int i = from; i < to; ++i) {
-            minX = std::min(minX, order(i) * t);
-            maxX = std::max(maxX, std::min(w, order(i) * t + t) - 1);
-        }
-        for (int y = 0; y < h; ++y)
-            for (int i = from; i < to; ++i)
-                copySpan(surface, bitmap, y, order(i) * t, order(i) * t + t);
-        return QRect(QPoint(minX, 0), QPoint(maxX, h - 1));
-    }};
+                    int minX = w;
+                    int maxX = -1;
+                    for (int i = from; i < to; ++i) {
+                        minX = std::min(minX, order(i) * t);
+                        maxX = std::max(maxX, std::min(w, order(i) * t + t) - 1);
+                    }
+                    for (int y = 0; y < h; ++y)
+                        for (int i = from; i < to; ++i)
+                            copySpan(surface, bitmap, y, order(i) * t, order(i) * t + t);
+                    return QRect(QPoint(minX, 0), QPoint(maxX, h - 1));
+                }};
 }
 
 Plan diagonalsPlan(QImage& surface, const QImage& bitmap, int bandThickness) {
@@ -90,23 +90,24 @@ Plan diagonalsPlan(QImage& surface, const QImage& bitmap, int bandThickness) {
     const int count = (w + h - 1 + t - 1) / t;
     const auto order = skipOrder(count);
     return Plan{count, [=, &surface, &bitmap](int from, int to) {
-        int lo = count * t;
-        int hi = 0;
-        for (int i = from; i < to; ++i) {
-            lo = std::min(lo, order(i) * t);
-            hi = std::max(hi, order(i) * t + t);
-        }
-        // The units of one frame lie within x + y in [lo, hi): only those rows and columns change.
-        const int yFirst = std::max(0, lo - (w - 1));
-        const int yLast = std::min(h - 1, hi - 1);
-        for (int y = yFirst; y <= yLast; ++y)
-            for (int i = from; i < to; ++i)
-                copySpan(surface, bitmap, y, order(i) * t - y, order(i) * t + t - y);
-        if (yFirst > yLast)
-            return QRect();
-        return QRect(QPoint(std::max(0, lo - yLast), yFirst),
-                     QPoint(std::min(w - 1, hi - 1 - yFirst), yLast));
-    }};
+                    int lo = count * t;
+                    int hi = 0;
+                    for (int i = from; i < to; ++i) {
+                        lo = std::min(lo, order(i) * t);
+                        hi = std::max(hi, order(i) * t + t);
+                    }
+                    // The units of one frame lie within x + y in [lo, hi): only those rows and columns
+                    // change.
+                    const int yFirst = std::max(0, lo - (w - 1));
+                    const int yLast = std::min(h - 1, hi - 1);
+                    for (int y = yFirst; y <= yLast; ++y)
+                        for (int i = from; i < to; ++i)
+                            copySpan(surface, bitmap, y, order(i) * t - y, order(i) * t + t - y);
+                    if (yFirst > yLast)
+                        return QRect();
+                    return QRect(QPoint(std::max(0, lo - yLast), yFirst),
+                                 QPoint(std::min(w - 1, hi - 1 - yFirst), yLast));
+                }};
 }
 
 Plan squaresPlan(QImage& surface, const QImage& bitmap, int bandThickness) {
@@ -126,11 +127,11 @@ Plan squaresPlan(QImage& surface, const QImage& bitmap, int bandThickness) {
     });
     const int count = static_cast<int>(cells.size());
     return Plan{count, eachUnit([=, &surface, &bitmap](int i) { return cells[static_cast<size_t>(i)]; },
-                      [=, &surface, &bitmap](int cell) {
-                          const QRect r((cell % cols) * side, (cell / cols) * side, side, side);
-                          copyRect(surface, bitmap, r);
-                          return r & bitmap.rect();
-                      })};
+                                [=, &surface, &bitmap](int cell) {
+                                    const QRect r((cell % cols) * side, (cell / cols) * side, side, side);
+                                    copyRect(surface, bitmap, r);
+                                    return r & bitmap.rect();
+                                })};
 }
 
 Plan ringsPlan(QImage& surface, const QImage& bitmap) {
@@ -148,29 +149,29 @@ Plan ringsPlan(QImage& surface, const QImage& bitmap) {
         return QRect(QPoint(static_cast<int>(cx) - hw, static_cast<int>(cy) - hh),
                      QPoint(static_cast<int>(cx) + hw, static_cast<int>(cy) + hh));
     };
-    return Plan{count, eachUnit(skipOrder(count), [=, &surface, &bitmap](int ring) {
-                 const QRect outer = ringRect(ring + 1) & bitmap.rect();
-                 const QRect inner = ring == 0 ? QRect() : (ringRect(ring) & bitmap.rect());
-                 if (inner.isEmpty()) {
-                     copyRect(surface, bitmap, outer);
-                     return outer;
-                 }
-                 copyRect(surface, bitmap,
-                          QRect(outer.left(), outer.top(), outer.width(), inner.top() - outer.top()));
-                 copyRect(surface, bitmap,
-                          QRect(QPoint(outer.left(), inner.bottom() + 1), outer.bottomRight()));
-                 copyRect(surface, bitmap,
-                          QRect(QPoint(outer.left(), inner.top()), QPoint(inner.left() - 1, inner.bottom())));
-                 copyRect(
-                     surface, bitmap,
+    return Plan{
+        count, eachUnit(skipOrder(count), [=, &surface, &bitmap](int ring) {
+            const QRect outer = ringRect(ring + 1) & bitmap.rect();
+            const QRect inner = ring == 0 ? QRect() : (ringRect(ring) & bitmap.rect());
+            if (inner.isEmpty()) {
+                copyRect(surface, bitmap, outer);
+                return outer;
+            }
+            copyRect(surface, bitmap,
+                     QRect(outer.left(), outer.top(), outer.width(), inner.top() - outer.top()));
+            copyRect(surface, bitmap, QRect(QPoint(outer.left(), inner.bottom() + 1), outer.bottomRight()));
+            copyRect(surface, bitmap,
+                     QRect(QPoint(outer.left(), inner.top()), QPoint(inner.left() - 1, inner.bottom())));
+            copyRect(surface, bitmap,
                      QRect(QPoint(inner.right() + 1, inner.top()), QPoint(outer.right(), inner.bottom())));
-                 return outer;
-             })};
+            return outer;
+        })};
 }
 
 } // namespace
 
-Reveal::Reveal(TransitionEffect effect, const QImage& before, const QImage& after, int bandThickness, int pace)
+Reveal::Reveal(TransitionEffect effect, const QImage& before, const QImage& after, int bandThickness,
+               int pace)
     : bitmap_(after.convertToFormat(QImage::Format_RGB32)), duration_(transitionDurationMs(pace)) {
     const QImage old = before.convertToFormat(QImage::Format_RGB32);
     if (old.size() == bitmap_.size()) {

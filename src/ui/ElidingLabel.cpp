@@ -31,7 +31,9 @@ void ElidingLabel::resizeEvent(QResizeEvent* event) {
 
 void ElidingLabel::updateShownText() {
     // A framed label keeps half an 'x' of indent on each side.
-    const int indentWidth = indent() >= 0 ? indent() : (frameWidth() > 0 ? fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 : 0);
+    const int indentWidth =
+        indent() >= 0 ? indent()
+                      : (frameWidth() > 0 ? fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 : 0);
     const int room = contentsRect().width() - 2 * margin() - 2 * indentWidth;
     const QString shown = fontMetrics().elidedText(fullText_, mode_, std::max(0, room));
     if (shown != text())

@@ -57,7 +57,8 @@ TEST(CjfTool, CreateFromAManifestThenInfoShowsWhatWasAsked) {
 
 TEST(CjfTool, ExitCodesAndMessages) {
     TempFolder tmp;
-    const QString junk = tmp.write("junk.cjf", "This is a text file, not a show at all, nor anything like one.");
+    const QString junk =
+        tmp.write("junk.cjf", "This is a text file, not a show at all, nor anything like one.");
     const QString stub = tmp.write("stub.cjf", QByteArray("\x04CJFF", 5));
     const struct {
         QStringList args;

@@ -13,7 +13,9 @@ struct ToolRun {
 };
 
 // The test programs land in the same bin folder as the tools they run.
-inline QString toolPath(const QString& name) { return QCoreApplication::applicationDirPath() + QLatin1Char('/') + name; }
+inline QString toolPath(const QString& name) {
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + name;
+}
 
 inline ToolRun runTool(const QString& name, const QStringList& args, int timeoutMs = 120000) {
     QProcess p;

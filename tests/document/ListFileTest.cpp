@@ -1,6 +1,6 @@
 #include "ListFile.h"
-#include "ShowDocument.h"
 #include "PathNames.h"
+#include "ShowDocument.h"
 #include "TempFolder.h"
 #include "TextCodec.h"
 #include "WorkFolder.h"

@@ -30,8 +30,8 @@ TEST(ShowDocument, MovesAWholeSlide) {
     struct Case {
         int from, to;
         const char* expected;
-    } cases[] = {{0, 2, "120"}, {2, 0, "201"}, {0, 1, "102"}, {1, 0, "102"}, {1, 2, "021"}, {2, 1, "021"},
-                 {1, 1, "012"}, {0, 3, "012"}, {-1, 0, "012"}};
+    } cases[] = {{0, 2, "120"}, {2, 0, "201"}, {0, 1, "102"}, {1, 0, "102"}, {1, 2, "021"},
+                 {2, 1, "021"}, {1, 1, "012"}, {0, 3, "012"}, {-1, 0, "012"}};
     for (const Case& c : cases) {
         ShowDocument doc;
         addThreeSlides(doc);

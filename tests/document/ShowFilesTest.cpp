@@ -53,7 +53,8 @@ TEST_F(ShowFilesTest, SaveThenOpenGivesTheSameShowInTheWorkingFolder) {
     ShowSettings settings{30, false, true, false, true};
     const QString target = tmp.file("holiday.cjf");
     QStringList packed;
-    ASSERT_EQ(ShowFiles::save(doc, settings, work, target, services(), &packed), ShowFiles::SaveResult::Saved);
+    ASSERT_EQ(ShowFiles::save(doc, settings, work, target, services(), &packed),
+              ShowFiles::SaveResult::Saved);
     EXPECT_TRUE(messages.shown.isEmpty());
     EXPECT_EQ(packed.size(), 12) << "both sea.jpg files are stored";
 

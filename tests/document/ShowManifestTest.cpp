@@ -11,12 +11,13 @@ TEST(ShowManifest, SlidesWithTheirFieldsAndPathsFromTheManifestsFolder) {
     const QString a = tmp.write("pics/a.jpg", "a");
     const QString b = tmp.write("pics/b.png", "b");
     const QString ring = tmp.write("snd/ring.wav", "RIFF");
-    const QString manifest = tmp.write("shows/holiday.txt", QString("../pics/a.jpg\t2.3\tCaf\u00e9 \u5bcc\u58eb\t../snd/ring.wav\r\n"
-                                                                    "\n"
-                                                                    "   \n"
-                                                                    "../pics/b.png\n"
-                                                                    "../pics/a.jpg\t\t\t\n")
-                                                                .toUtf8());
+    const QString manifest = tmp.write(
+        "shows/holiday.txt", QString("../pics/a.jpg\t2.3\tCaf\u00e9 \u5bcc\u58eb\t../snd/ring.wav\r\n"
+                                     "\n"
+                                     "   \n"
+                                     "../pics/b.png\n"
+                                     "../pics/a.jpg\t\t\t\n")
+                                 .toUtf8());
     ShowDocument doc;
     doc.addSlide("/already/there.jpg", "", "", 0);
     QString error;

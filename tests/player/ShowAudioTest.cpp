@@ -179,7 +179,8 @@ TEST_F(ShowAudioTest, BlankOrMissingSoundNeitherPlaysNorInterrupts) {
 }
 
 TEST_F(ShowAudioTest, MusicOffUnchecksMusicAndLaterSlidesAreSilent) {
-    host.doc.setMusicTracks({tone(QStringLiteral("one.wav"), 2000), tone(QStringLiteral("two.wav"), 2000, 660)});
+    host.doc.setMusicTracks(
+        {tone(QStringLiteral("one.wav"), 2000), tone(QStringLiteral("two.wav"), 2000, 660)});
     const QString ding = tone(QStringLiteral("ding.wav"), 100, 880);
     ASSERT_TRUE(audio->startMusic());
     run(100);

@@ -36,11 +36,13 @@ struct Show {
             if (showsAtOnce)
                 controller.slideShown();
         });
-        QObject::connect(&controller, &ShowController::finished,
-                         [this](ShowController::Ending e) { log << QStringLiteral("end: ") + endingName(e); });
+        QObject::connect(&controller, &ShowController::finished, [this](ShowController::Ending e) {
+            log << QStringLiteral("end: ") + endingName(e);
+        });
         QObject::connect(&controller, &ShowController::stateChanged, [this](ShowController::State s) {
             if (s != ShowController::State::Stopped)
-                log << (s == ShowController::State::Paused ? QStringLiteral("paused") : QStringLiteral("running"));
+                log << (s == ShowController::State::Paused ? QStringLiteral("paused")
+                                                           : QStringLiteral("running"));
         });
     }
 
@@ -89,13 +91,16 @@ TEST(ShowController, SequencesOverLoopingAdvancePauseBackAndTheEnd) {
         const char* log;
         bool countingAtEnd;
     } cases[] = {
-        {"a running show walks round when it loops", 3, true, true, "start tick tick tick", "running 1 2 3 1", true},
-        {"without loop it ends after the last slide", 2, false, true, "start tick tick", "running 1 2 end: ran out",
-         false},
+        {"a running show walks round when it loops", 3, true, true, "start tick tick tick", "running 1 2 3 1",
+         true},
+        {"without loop it ends after the last slide", 2, false, true, "start tick tick",
+         "running 1 2 end: ran out", false},
         {"started paused, the first slide waits", 3, true, false, "start", "paused 1", false},
         {"Next while paused stays paused", 3, true, false, "start next", "paused 1 2", false},
-        {"resume shows the next slide at once and runs", 3, true, false, "start resume", "paused 1 running 2", true},
-        {"p pauses a running show and resumes it", 3, true, true, "start p p", "running 1 paused running 2", true},
+        {"resume shows the next slide at once and runs", 3, true, false, "start resume", "paused 1 running 2",
+         true},
+        {"p pauses a running show and resumes it", 3, true, true, "start p p", "running 1 paused running 2",
+         true},
         {"Back from the first slide is the last, loop or not", 3, false, true, "start back back",
          "running 1 3 2", true},
         {"a one-slide show shows its slide again on Back", 1, false, true, "start back", "running 1 1", true},

@@ -234,7 +234,8 @@ TEST_F(ShowWindowTest, CaptionsOfBlanksAndTheCaptionCommand) {
     EXPECT_TRUE(host.captions);
     EXPECT_FALSE(caption().isHidden()) << "shown, even empty";
     EXPECT_EQ(caption().fullText(), "");
-    EXPECT_LT(caption().y(), child<QWidget>(&w, "controlBar").y()) << "the button bar stays below the caption bar";
+    EXPECT_LT(caption().y(), child<QWidget>(&w, "controlBar").y())
+        << "the button bar stays below the caption bar";
 
     host.captions = false;
     w.next();
@@ -289,13 +290,15 @@ TEST_F(ShowWindowTest, CaptionBackgroundAndEffectRotation) {
         w.next();
         methods << w.transitions().effect();
     }
-    EXPECT_EQ(methods, QList<TransitionEffect>({TransitionEffect::Rows, TransitionEffect::Rings, TransitionEffect::Columns, TransitionEffect::Rows}));
+    EXPECT_EQ(methods, QList<TransitionEffect>({TransitionEffect::Rows, TransitionEffect::Rings,
+                                                TransitionEffect::Columns, TransitionEffect::Rows}));
     host.effects = false;
     w.next();
     EXPECT_EQ(w.transitions().effect(), TransitionEffect::None);
     host.effects = true;
     w.next();
-    EXPECT_EQ(w.transitions().effect(), TransitionEffect::Rows) << "switching effects off and on restarts the rotation";
+    EXPECT_EQ(w.transitions().effect(), TransitionEffect::Rows)
+        << "switching effects off and on restarts the rotation";
 
     host.doc.setSettingsLine(1, QStringLiteral("not a colour"));
     w.hide();
@@ -418,7 +421,8 @@ TEST_F(ShowWindowTest, EveryControlHasANameForScreenReadersAndTheButtonsShareThe
         EXPECT_EQ(button(b.button).defaultAction(), &action(b.action)) << b.button;
     }
     for (QWidget* widget : w.findChildren<QWidget*>()) {
-        if (!widget->isVisibleTo(&w) || qobject_cast<QMenu*>(widget) || widget->objectName().startsWith("qt_"))
+        if (!widget->isVisibleTo(&w) || qobject_cast<QMenu*>(widget) ||
+            widget->objectName().startsWith("qt_"))
             continue;
         const bool control = qobject_cast<QToolButton*>(widget) || qobject_cast<ElidingLabel*>(widget) ||
                              qobject_cast<PictureWidget*>(widget) || qobject_cast<QScrollArea*>(widget);
@@ -446,7 +450,7 @@ TEST_F(ShowWindowTest, WithoutFitTheFirstSlideLandsWhereItLandsWhenShownAgain) {
     w.startShow();
     const QImage first = slideView().picture().raster();
     QCoreApplication::processEvents(); // the scroll area lays out its scroll bars
-    w.back(); // a one-slide show shows its slide again
+    w.back();                          // a one-slide show shows its slide again
     const QImage again = slideView().picture().raster();
     ASSERT_EQ(first.size(), QSize(1024, 768));
     EXPECT_EQ(first, again);
@@ -493,7 +497,8 @@ TEST_F(ShowWindowTest, TheFirstSlideIsComposedForTheSizeItIsShownAt) {
     // the slide is composed again for the new size once the resizing settles.
     w.resize(900, 500);
     QCoreApplication::processEvents();
-    for (int waited = 0; waited < 3000 && slideView().picture().raster().size() != viewport().size(); waited += 10)
+    for (int waited = 0; waited < 3000 && slideView().picture().raster().size() != viewport().size();
+         waited += 10)
         QTest::qWait(10);
     EXPECT_EQ(slideView().picture().raster().size(), viewport().size());
     EXPECT_EQ(w.statusText(1), "Slide: 2 of 2") << "nothing else changes";

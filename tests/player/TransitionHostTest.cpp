@@ -34,7 +34,8 @@ Driven drive(Reveal& reveal) {
     Driven run;
     for (qint64 now = 16; !reveal.isDone(); now += 16) {
         const QRect dirty = reveal.advanceTo(now);
-        EXPECT_TRUE(dirty.isEmpty() || reveal.surface().rect().contains(dirty)) << "changed area outside the frame";
+        EXPECT_TRUE(dirty.isEmpty() || reveal.surface().rect().contains(dirty))
+            << "changed area outside the frame";
         ++run.frames;
         if (now >= 288 && run.midpoint.isNull())
             run.midpoint = reveal.surface().copy();
@@ -83,11 +84,12 @@ TEST(TransitionEffects, ASinglePixelASlowerPaceAndFinishingAtOnce) {
     drive(dot);
     EXPECT_EQ(dot.surface().pixel(0, 0), qRgb(255, 255, 255));
 
-    Reveal slow(TransitionEffect::Columns, filled(QSize(50, 50), Qt::black), filled(QSize(50, 50), Qt::white), 1,
-                25);
+    Reveal slow(TransitionEffect::Columns, filled(QSize(50, 50), Qt::black), filled(QSize(50, 50), Qt::white),
+                1, 25);
     EXPECT_NEAR(drive(slow).frames, 3000 / 16, 2) << "the default pace of 25 takes 3 s";
 
-    Reveal cut(TransitionEffect::Squares, filled(QSize(80, 60), Qt::black), filled(QSize(80, 60), Qt::red), 1, 5);
+    Reveal cut(TransitionEffect::Squares, filled(QSize(80, 60), Qt::black), filled(QSize(80, 60), Qt::red), 1,
+               5);
     cut.advanceTo(100);
     EXPECT_FALSE(cut.isDone());
     EXPECT_EQ(cut.finish(), QRect(0, 0, 80, 60)) << "finishing repaints the whole frame";

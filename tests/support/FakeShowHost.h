@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ShowDocument.h"
 #include "ScriptedMessages.h"
+#include "ShowDocument.h"
 #include "ShowHost.h"
 
 #include <QList>

@@ -3,8 +3,8 @@
 #include "AudioMixer.h"
 
 #include <QString>
-#include <QTimer>
 #include <QStringList>
+#include <QTimer>
 
 #include <memory>
 #include <vector>

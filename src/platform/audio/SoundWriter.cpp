@@ -8,15 +8,13 @@
 
 namespace {
 
-template <class T>
-void appendLittle(QByteArray& out, T value) {
+template <class T> void appendLittle(QByteArray& out, T value) {
     char bytes[sizeof(T)];
     qToLittleEndian(value, bytes);
     out.append(bytes, sizeof(T));
 }
 
-template <class T>
-void appendBig(QByteArray& out, T value) {
+template <class T> void appendBig(QByteArray& out, T value) {
     char bytes[sizeof(T)];
     qToBigEndian(value, bytes);
     out.append(bytes, sizeof(T));
@@ -39,8 +37,8 @@ void appendVariableLength(QByteArray& out, quint32 value) {
 
 namespace SoundWriter {
 
-QByteArray wav(int rate, int channels, int bits, qint64 frames, const std::function<double(qint64, int)>& sample,
-               bool isFloat) {
+QByteArray wav(int rate, int channels, int bits, qint64 frames,
+               const std::function<double(qint64, int)>& sample, bool isFloat) {
     QByteArray data;
     const int bytes = bits / 8;
     data.reserve(static_cast<qsizetype>(frames * channels * bytes));

@@ -13,8 +13,8 @@
 namespace SoundWriter {
 
 // sample(frame, channel) in -1..1. bits: 8, 16, 24 or 32 (integer PCM), or 32 with isFloat.
-QByteArray wav(int rate, int channels, int bits, qint64 frames, const std::function<double(qint64, int)>& sample,
-               bool isFloat = false);
+QByteArray wav(int rate, int channels, int bits, qint64 frames,
+               const std::function<double(qint64, int)>& sample, bool isFloat = false);
 
 // One MTrk chunk's events. wait() adds to the delta time of the next event.
 class MidiTrack {
@@ -28,8 +28,12 @@ public:
     MidiTrack& event(std::initializer_list<int> bytes);
     MidiTrack& tempo(quint32 microsecondsPerQuarter);
     MidiTrack& program(int channel, int program) { return event({0xC0 | channel, program}); }
-    MidiTrack& noteOn(int channel, int key, int velocity = 100) { return event({0x90 | channel, key, velocity}); }
-    MidiTrack& noteOff(int channel, int key, int velocity = 64) { return event({0x80 | channel, key, velocity}); }
+    MidiTrack& noteOn(int channel, int key, int velocity = 100) {
+        return event({0x90 | channel, key, velocity});
+    }
+    MidiTrack& noteOff(int channel, int key, int velocity = 64) {
+        return event({0x80 | channel, key, velocity});
+    }
     // Data bytes only: the status of the previous channel event carries on.
     MidiTrack& running(int key, int velocity) { return event({key, velocity}); }
     MidiTrack& text(const QByteArray& text);
