@@ -1,8 +1,10 @@
 // Orvanne: makes and plays slide shows.
 //
+//   orvanne                    the editor
 //   orvanne --play SHOW.cjf    plays a show in the show window and ends with it
 
 #include "DialogMessages.h"
+#include "EditorApp.h"
 #include "PlayOnly.h"
 #include "QuietQtMessages.h"
 #include "QuitOnSignal.h"
@@ -14,10 +16,12 @@
 #include <cstdio>
 
 namespace {
-const char* kUsage = "usage: orvanne --play SHOW.cjf\n"
-                     "Plays a show in the show window and ends when the show ends, is stopped or\n"
-                     "its window is closed. Space or n: next slide; b: back; p: pause or resume;\n"
-                     "F11: full screen; Esc: end.\n";
+const char* kUsage = "usage: orvanne\n"
+                     "       orvanne --play SHOW.cjf\n"
+                     "Without arguments: the editor, to make and play shows.\n"
+                     "With --play: plays a show in the show window and ends when the show ends, is\n"
+                     "stopped or its window is closed. Space or n: next slide; b: back; p: pause or\n"
+                     "resume; F11: full screen; Esc: end.\n";
 } // namespace
 
 int main(int argc, char** argv) {
@@ -50,10 +54,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "orvanne: unexpected argument %s (try --help)\n", qPrintable(rest.first()));
         return 2;
     }
-    if (show.isEmpty()) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
 
     quietenQtSessionWarnings();
     QApplication app(argc, argv);
@@ -67,5 +67,7 @@ int main(int argc, char** argv) {
     QuitOnSignal quitOnSignal;
     DialogMessages messages;
     AudioEngine engine(AudioEngine::Output::Device);
-    return playShowFile(show, messages, engine);
+    if (!show.isEmpty())
+        return playShowFile(show, messages, engine);
+    return runEditor(messages, engine);
 }

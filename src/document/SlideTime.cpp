@@ -12,6 +12,15 @@ std::optional<int> milliseconds(const QString& stored) {
     return ms;
 }
 
+std::optional<int> roundedSeconds(const QString& stored, int defaultDelaySeconds) {
+    if (stored == QLatin1String("0"))
+        return defaultDelaySeconds;
+    const std::optional<int> ms = milliseconds(stored);
+    if (!ms)
+        return std::nullopt;
+    return static_cast<int>(std::trunc(static_cast<double>(*ms) / 1000.0 + 0.5));
+}
+
 QString fromSeconds(const QString& secondsText) {
     bool ok = false;
     // Held as a 32-bit float, as the dialog holds it: 2.3 is stored as 2299.

@@ -13,6 +13,10 @@ namespace SlideTime {
 // milliseconds (negative numbers included), which no slide can be shown for.
 std::optional<int> milliseconds(const QString& stored);
 
+// The whole seconds a slide counts for in the show's estimated length: the default delay for a
+// stored "0", else the milliseconds in seconds, halves going up. Nothing for a damaged entry.
+std::optional<int> roundedSeconds(const QString& stored, int defaultDelaySeconds);
+
 // The text stored for a time entered in seconds: the seconds held as a 32-bit float, times 1000,
 // truncated; "0" for anything that is not a number.
 QString fromSeconds(const QString& secondsText);

@@ -1,0 +1,36 @@
+#include "SourceImages.h"
+
+#include <QCollator>
+#include <QDir>
+
+#include <algorithm>
+
+namespace SourceImages {
+
+const QStringList& namePatterns() {
+    static const QStringList patterns = {
+        QStringLiteral("*.bmp"), QStringLiteral("*.jpg"),  QStringLiteral("*.pcx"), QStringLiteral("*.png"),
+        QStringLiteral("*.wmf"), QStringLiteral("*.jpeg"), QStringLiteral("*.jpe"), QStringLiteral("*.gif"),
+        QStringLiteral("*.tif"), QStringLiteral("*.tiff"), QStringLiteral("*.ico"), QStringLiteral("*.webp")};
+    return patterns;
+}
+
+bool isImageName(const QString& name) {
+    return QDir::match(namePatterns(), name);
+}
+
+QStringList list(const QString& folder) {
+    if (folder.isEmpty())
+        return {};
+    QDir dir(folder);
+    dir.setNameFilters(namePatterns());
+    QStringList names = dir.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
+    QCollator collator;
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(names.begin(), names.end(),
+              [&collator](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    return names;
+}
+
+} // namespace SourceImages
