@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -27,6 +28,7 @@
 #include <QSlider>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeView>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -560,6 +562,30 @@ TEST_F(EditorWindowTest, EveryControlHasANameAPersonWouldUse) {
                                      << widget->objectName().toStdString();
     }
     waitForPreview();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EditorWindowTest, RereadingTheTreeKeepsTheFolderAndNewPicturesAppearByThemselves) {
+    const QString folder = pictures();
+    window->showFolder(folder);
+    select(sources(), {3});
+    QTreeView& tree = child<QTreeView>(window.get(), "folderTree");
+    action("refreshAction").trigger();
+    EXPECT_EQ(static_cast<QFileSystemModel*>(tree.model())->filePath(tree.currentIndex()), folder);
+    EXPECT_EQ(sources().count(), 5);
+    EXPECT_TRUE(sources().item(3)->isSelected()) << "re-reading the tree leaves the pictures alone";
+
+    // A picture saved into the folder shows up in the list; the selection stays on its file.
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    image.save(folder + "/0.png");
+    for (int waited = 0; waited < 5000 && sources().count() < 6; waited += 20)
+        QTest::qWait(20);
+    EXPECT_EQ(items(sources()), QStringList({"0.png", "1.png", "2.png", "3.png", "4.png", "5.png"}));
+    EXPECT_TRUE(sources().item(4)->isSelected()) << "4.png is still the selected one";
 }
 
 } // namespace
