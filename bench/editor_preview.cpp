@@ -29,6 +29,8 @@ namespace {
 class NoDialogs : public FileDialogs {
 public:
     QColor chooseColour(const QColor& initial) override { return initial; }
+    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFile(const QString&, const QString&, const QString&, const QString&) override { return {}; }
 };
 
 class NoHelp : public HelpViewer {

@@ -48,6 +48,7 @@ public:
     void hideEditor() override {}
     void selectFirstSlide() override {}
     void showPreview(const QString&, int) override {}
+    void showHelp(int) override {}
 
     ShowDocument doc;
     SilentMessages quiet;

@@ -1,32 +1,39 @@
 #include "EditorApp.h"
 
+#include "AppFolders.h"
 #include "DialogMessages.h"
+#include "DiskSpace.h"
+#include "EditorSession.h"
 #include "EditorWindow.h"
 #include "HelpViewer.h"
 #include "QtFileDialogs.h"
-#include "ShowDocument.h"
-#include "ShowWindow.h"
+#include "WorkFolder.h"
 
 #include <QApplication>
-#include <QDir>
+#include <QSettings>
 
-int runEditor(UserMessages& messages, AudioEngine& engine) {
+int runEditor(UserMessages& messages, AudioEngine& engine, const QString& argument) {
+    const QString work = WorkFolder::createNumbered();
+    if (work.isEmpty()) {
+        messages.error(QStringLiteral("Unable to create a working folder in ") + WorkFolder::defaultBase());
+        return 1;
+    }
+    // However the program ends (the editor closed, a signal), the working folder goes with it;
+    // a folder that still holds a show file or a subfolder stays.
+    struct RemoveWorkFolder {
+        QString folder;
+        ~RemoveWorkFolder() { WorkFolder::remove(folder); }
+    } cleanup{work};
+
     QtFileDialogs dialogs;
     DesktopHelpViewer help;
-    const QString guide =
-        QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("UsersGuide.html"));
-    EditorWindow editor(messages, dialogs, help, guide);
-    dialogs.setParent(&editor);
+    SystemDiskSpace disk;
+    QSettings settings;
+    EditorServices services{messages, dialogs, help, disk, settings, engine, &EditorSession::showSplash};
+    EditorSession session(services, work, AppFolders::guideFile());
+    dialogs.setParent(&session.editor());
     if (auto* onScreen = dynamic_cast<DialogMessages*>(&messages))
-        onScreen->setParent(&editor);
-    ShowWindow show(editor, engine);
-    editor.setShowWindow(&show);
-    QObject::connect(&editor, &EditorWindow::beginShowRequested, &show, [&editor, &show] {
-        if (editor.document().slideCount() > 0)
-            show.startShow();
-    });
-    editor.show();
-    const int code = QApplication::exec();
-    show.hide();
-    return code;
+        onScreen->setParent(&session.editor());
+    session.start(argument);
+    return QApplication::exec();
 }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "AppFolders.h"
+#include "HelpViewer.h"
+#include "PathNames.h"
 #include "ShowDocument.h"
+#include "UserMessages.h"
 #include "ShowHost.h"
 #include "ShowSettings.h"
 
@@ -38,6 +42,12 @@ public:
     void hideEditor() override {}
     void selectFirstSlide() override {}
     void showPreview(const QString&, int) override {}
+    void showHelp(int context) override {
+        DesktopHelpViewer help;
+        if (!help.showContext(AppFolders::guideFile(), context))
+            messages_.error(QStringLiteral("Unable to open ") + fileNamePart(AppFolders::guideFile()) +
+                            QStringLiteral("."));
+    }
 
 private:
     UserMessages& messages_;

@@ -1,10 +1,12 @@
 // Orvanne: makes and plays slide shows.
 //
 //   orvanne                    the editor
+//   orvanne SHOW.cjf           the editor, opening SHOW.cjf
 //   orvanne --play SHOW.cjf    plays a show in the show window and ends with it
 
 #include "DialogMessages.h"
 #include "EditorApp.h"
+#include "OrvanneApplication.h"
 #include "PlayOnly.h"
 #include "QuietQtMessages.h"
 #include "QuitOnSignal.h"
@@ -17,8 +19,10 @@
 
 namespace {
 const char* kUsage = "usage: orvanne\n"
+                     "       orvanne SHOW.cjf\n"
                      "       orvanne --play SHOW.cjf\n"
                      "Without arguments: the editor, to make and play shows.\n"
+                     "With a show file: the editor, opening that show.\n"
                      "With --play: plays a show in the show window and ends when the show ends, is\n"
                      "stopped or its window is closed. Space or n: next slide; b: back; p: pause or\n"
                      "resume; F11: full screen; Esc: end.\n";
@@ -32,8 +36,8 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
-    const QCommandLineOption play(QStringLiteral("play"), QString(), QStringLiteral("SHOW"));
-    parser.addOptions({help, version, play});
+    const QCommandLineOption playOption(QStringLiteral("play"), QString(), QStringLiteral("SHOW"));
+    parser.addOptions({help, version, playOption});
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "orvanne: %s (try --help)\n", qPrintable(parser.errorText()));
         return 2;
@@ -46,17 +50,13 @@ int main(int argc, char** argv) {
         std::printf("orvanne %s\n", ORVANNE_VERSION);
         return 0;
     }
-    QString show = parser.value(play);
-    const QStringList rest = parser.positionalArguments();
-    if (show.isEmpty() && rest.size() == 1)
-        show = rest.first();
-    else if (!rest.isEmpty()) {
-        std::fprintf(stderr, "orvanne: unexpected argument %s (try --help)\n", qPrintable(rest.first()));
-        return 2;
-    }
+    const QString play = parser.value(playOption);
+    // The editor opens the first show named; further arguments are passed over.
+    const QString open = parser.positionalArguments().value(0);
 
     quietenQtSessionWarnings();
-    QApplication app(argc, argv);
+    OrvanneApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Orvanne"));
     QApplication::setApplicationName(QStringLiteral("Orvanne"));
     QApplication::setApplicationVersion(QStringLiteral(ORVANNE_VERSION));
     // The desktop knows the program by its entry; window titles stay exactly the program's own.
@@ -66,8 +66,9 @@ int main(int argc, char** argv) {
                             : QLocale::system());
     QuitOnSignal quitOnSignal;
     DialogMessages messages;
+    app.setMessages(&messages);
     AudioEngine engine(AudioEngine::Output::Device);
-    if (!show.isEmpty())
-        return playShowFile(show, messages, engine);
-    return runEditor(messages, engine);
+    if (!play.isEmpty())
+        return playShowFile(play, messages, engine);
+    return runEditor(messages, engine, open);
 }

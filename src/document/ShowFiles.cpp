@@ -121,14 +121,17 @@ SaveResult save(const ShowDocument& doc, const ShowSettings& settings, const QSt
 
 OpenResult open(const QString& path, ShowDocument& doc, const QString& workFolder,
                 const ShowFileServices& services, CombinedContents* contents) {
-    WorkFolder::empty(workFolder);
-    if (!QFileInfo::exists(path)) {
+    // The show that is open lives in the working folder: nothing is emptied until the new show is
+    // known to be there and to have room.
+    if (!QFileInfo(path).isFile()) {
         services.messages.error(ShowTexts::fileNotFound(path));
         return OpenResult::NotFound;
     }
     const QString parent = QFileInfo(workFolder).absolutePath();
-    if (!SpaceCheck::forOpening(path, parent, services.disk, services.messages))
+    if (!SpaceCheck::forOpening(path, parent, services.disk, services.messages,
+                                WorkFolder::bytesFreedByEmptying(workFolder)))
         return OpenResult::NoSpace;
+    WorkFolder::empty(workFolder);
     CombinedFileReader reader(services.messages, services.progress);
     if (!reader.read(path, workFolder, doc, contents))
         return OpenResult::ReadFailed;

@@ -41,11 +41,11 @@ bool forSaving(const QStringList& packList, const QString& target, const DiskSpa
 }
 
 bool forOpening(const QString& combinedFile, const QString& workParent, const DiskSpace& disk,
-                UserMessages& messages) {
+                UserMessages& messages, qint64 freedFirst) {
     const QFileInfo info(combinedFile);
     if (!info.exists())
         return false;
-    const qint64 free = disk.freeBytes(workParent).value_or(0);
+    const qint64 free = disk.freeBytes(workParent).value_or(0) + freedFirst;
     if (free < info.size()) {
         messages.warning(QStringLiteral("Cannot open file due to insufficient working space on drive: ") +
                          workParent);

@@ -16,8 +16,9 @@ qint64 combinedSize(const QStringList& packList);
 bool forSaving(const QStringList& packList, const QString& target, const DiskSpace& disk,
                UserMessages& messages);
 
-// Before combinedFile is unpacked into a working folder under workParent: is there room?
-// Shows its own message when not; a missing combined file answers no without one.
+// Before combinedFile is unpacked into a working folder under workParent: is there room, counting
+// the bytes that emptying the folder first will free? Shows its own message when not; a missing
+// combined file answers no without one.
 bool forOpening(const QString& combinedFile, const QString& workParent, const DiskSpace& disk,
-                UserMessages& messages);
+                UserMessages& messages, qint64 freedFirst = 0);
 } // namespace SpaceCheck

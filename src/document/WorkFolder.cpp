@@ -64,6 +64,15 @@ void WorkFolder::empty(const QString& folder) {
     ::closedir(dir);
 }
 
+qint64 WorkFolder::bytesFreedByEmptying(const QString& folder) {
+    qint64 bytes = 0;
+    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo& file : files)
+        if (!file.fileName().toUpper().contains(QLatin1String(".CJF")) && !file.isSymLink())
+            bytes += file.size();
+    return bytes;
+}
+
 bool WorkFolder::remove(const QString& folder) {
     empty(folder);
     return ::rmdir(QFile::encodeName(folder).constData()) == 0;

@@ -20,6 +20,8 @@ public:
     // Creates the folder when missing; otherwise deletes every file in it except those whose
     // upper-cased name contains ".CJF". Subfolders stay. Failures to delete are passed over.
     static void empty(const QString& folder);
+    // The bytes empty() would free: the files it would delete.
+    static qint64 bytesFreedByEmptying(const QString& folder);
     // Empties the folder, then removes it when nothing is left in it.
     static bool remove(const QString& folder);
 

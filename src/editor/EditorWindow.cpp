@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -103,6 +104,7 @@ EditorWindow::EditorWindow(UserMessages& messages, FileDialogs& dialogs, HelpVie
       doc_(std::make_unique<ShowDocument>()), previewLoader_(new PreviewLoader({}, this)) {
     setObjectName(QStringLiteral("editorWindow"));
     setWindowTitle(QStringLiteral("Orvanne - Untitled"));
+    setAcceptDrops(true);
     connect(previewLoader_, &PreviewLoader::loaded, this, &EditorWindow::previewLoaded);
 
     buildMenus();
@@ -180,8 +182,12 @@ void EditorWindow::buildMenus() {
     helpMenu_->setObjectName(QStringLiteral("helpMenu"));
     guideAction_ = makeAction(this, "guideAction", QStringLiteral("&User's Guide"));
     aboutAction_ = makeAction(this, "aboutAction", QStringLiteral("&About..."));
-    guideAction_->setShortcut(QKeySequence::HelpContents);
     helpMenu_->addActions({guideAction_, aboutAction_});
+    contextHelpAction_ = makeAction(this, "contextHelpAction", QStringLiteral("Help"));
+    contextHelpAction_->setShortcut(QKeySequence::HelpContents);
+    contextHelpAction_->setShortcutContext(Qt::WindowShortcut);
+    addAction(contextHelpAction_);
+    connect(contextHelpAction_, &QAction::triggered, this, &EditorWindow::showContextHelp);
     connect(guideAction_, &QAction::triggered, this, &EditorWindow::showGuide);
     connect(aboutAction_, &QAction::triggered, this, &EditorWindow::showAbout);
 
@@ -898,6 +904,28 @@ void EditorWindow::showGuide() {
         messages_.error(QStringLiteral("Unable to open ") + fileNamePart(guideFile_) + QStringLiteral("."));
 }
 
+void EditorWindow::showContextHelp() {
+    // The guide's part for what has the focus: the lists and the tree, the tracks button, the
+    // options, or the window as a whole.
+    int context = 200;
+    const QWidget* focus = QApplication::focusWidget();
+    auto within = [focus](const QWidget* area) {
+        return focus && area && (focus == area || area->isAncestorOf(focus));
+    };
+    if (within(folderTree_) || within(sourceList_) || within(slideList_) || within(placesBox_))
+        context = 220;
+    else if (within(selectTracksButton_))
+        context = 230;
+    else if (within(findChild<QWidget*>(QStringLiteral("optionsPanel"))))
+        context = 240;
+    showHelp(context);
+}
+
+void EditorWindow::showHelp(int context) {
+    if (!help_.showContext(guideFile_, context))
+        messages_.error(QStringLiteral("Unable to open ") + fileNamePart(guideFile_) + QStringLiteral("."));
+}
+
 // ---- the show window's host -------------------------------------------------------------------
 
 int EditorWindow::defaultDelaySeconds() const {
@@ -949,7 +977,10 @@ void EditorWindow::setShowCaptions(bool on) {
 }
 
 void EditorWindow::showEditor() {
+    // Back from a show: the lists and the preview stay as the show left them.
+    returningFromShow_ = true;
     show();
+    returningFromShow_ = false;
 }
 
 void EditorWindow::hideEditor() {
@@ -958,18 +989,54 @@ void EditorWindow::hideEditor() {
 
 void EditorWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (event->spontaneous() || shownOnce_)
+    if (event->spontaneous() || returningFromShow_)
         return;
-    shownOnce_ = true;
     if (revealPending_)
         revealTimer_->start();
     refreshSlideList();
+    previewFirstSource();
+    updateStatus();
+    updateButtons();
+}
+
+void EditorWindow::previewFirstSource() {
     if (sourceList_->count() > 0 && previewAction_->isChecked())
         showPreview(sourcePath(0), -1);
     else
         clearPreview();
-    updateStatus();
-    updateButtons();
+}
+
+bool EditorWindow::previewEnabled() const {
+    return previewAction_->isChecked();
+}
+
+void EditorWindow::closeEvent(QCloseEvent* event) {
+    if (closeGuard_ && !closeGuard_()) {
+        event->ignore();
+        return;
+    }
+    folderTree_->collapseAll();
+    QMainWindow::closeEvent(event);
+}
+
+void EditorWindow::dragEnterEvent(QDragEnterEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            event->acceptProposedAction();
+            return;
+        }
+    }
+}
+
+void EditorWindow::dropEvent(QDropEvent* event) {
+    // The first file dropped is opened as a show, whatever its name says; the opening judges it.
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            event->acceptProposedAction();
+            emit fileDropped(url.toLocalFile());
+            return;
+        }
+    }
 }
 
 // ---- commands carried out by other windows ----------------------------------------------------

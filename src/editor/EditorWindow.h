@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 struct DecodeResult;
@@ -71,6 +72,12 @@ public:
     // The full path of the source list's current item when it is selected, else empty.
     QString currentFile() const;
 
+    bool previewEnabled() const;
+    // Previews the first picture of the source list, or shows "No Preview" when there is none.
+    void previewFirstSource();
+    // Asked before the window closes; false keeps it open.
+    void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+
     // The editor's refresh operations.
     void refreshSlideList();
     void updateButtons();
@@ -98,6 +105,7 @@ public:
     void selectFirstSlide() override;
     // Previews the picture at imagePath: slide index (from 0), or a source file (-1).
     void showPreview(const QString& imagePath, int index) override;
+    void showHelp(int context) override;
 
 public slots:
     void addSelectedSources();
@@ -106,6 +114,8 @@ public slots:
     void viewImage();
     void chooseBackgroundColour();
     void showGuide();
+    // The guide at the part that explains what has the keyboard focus (F1).
+    void showContextHelp();
     // Reads the folder tree again, keeping the selected folder.
     void refreshFolders();
     // The preview delay has run out: the source file current now is previewed.
@@ -124,9 +134,14 @@ signals:
     void audioTracksRequested();
     void imageViewRequested(const QString& path, const QString& caption);
     void aboutRequested();
+    // A file was dropped on the window (not on the slide list): the first of them.
+    void fileDropped(const QString& path);
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildPreview(QWidget* parent);
@@ -216,6 +231,8 @@ private:
     bool revealPending_ = false; // the current folder is still to be brought into view
     QLabel* statusPanels_[3];
 
+    QAction* contextHelpAction_;
+    std::function<bool()> closeGuard_;
     QString folder_;
-    bool shownOnce_ = false;
+    bool returningFromShow_ = false;
 };

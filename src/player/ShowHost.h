@@ -40,4 +40,6 @@ public:
     // Selects the first slide of the editor's slide list and gives the list the focus.
     virtual void selectFirstSlide() = 0;
     virtual void showPreview(const QString& imagePath, int index) = 0;
+    // Opens the guide at the part for a help context (the show window's is 250).
+    virtual void showHelp(int context) = 0;
 };

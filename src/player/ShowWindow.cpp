@@ -35,6 +35,7 @@
 
 namespace {
 constexpr int kPointerHideMs = 2000;
+constexpr int kHelpContext = 250;
 constexpr int kStatusWidths[3] = {75, 175, 50};
 
 const QString kMusicOff = QStringLiteral("&Music Off");
@@ -485,6 +486,10 @@ void ShowWindow::keyPressEvent(QKeyEvent* event) {
     showPointer();
     if (event->key() == Qt::Key_F11) {
         setWindowState(windowState() ^ Qt::WindowFullScreen);
+        return;
+    }
+    if (event->key() == Qt::Key_F1) {
+        host_.showHelp(kHelpContext);
         return;
     }
     if (event->key() == Qt::Key_Escape) {

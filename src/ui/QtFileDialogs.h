@@ -11,6 +11,9 @@ public:
     void setParent(QWidget* parent) { parent_ = parent; }
 
     QColor chooseColour(const QColor& initial) override;
+    QString openFile(const QString& title, const QString& folder, const QString& filter) override;
+    QString saveFile(const QString& title, const QString& startPath, const QString& filter,
+                     const QString& defaultSuffix) override;
 
 private:
     QWidget* parent_;

@@ -92,14 +92,18 @@ TEST_F(ShowFilesTest, StoredNamesAreDistinctWithoutRegardToCase) {
     EXPECT_EQ(distinct.size(), names.size());
 }
 
-TEST_F(ShowFilesTest, OpenReportsAMissingFileAfterEmptyingTheWorkingFolder) {
-    tmp.write(QFileInfo(work).fileName() + "/leftover.jpg", "x");
+TEST_F(ShowFilesTest, AnOpenThatCannotGoAheadLeavesTheOpenShowsFilesAlone) {
+    // The open show's pictures live in the working folder: a missing file, a folder or too little
+    // room must not empty it.
+    tmp.write(QFileInfo(work).fileName() + "/leftover.jpg", QByteArray(300, 'x'));
     ShowDocument doc;
     doc.addSlide("/keep.jpg", "", "", 0);
     const QString missing = tmp.file("gone.cjf");
     EXPECT_EQ(ShowFiles::open(missing, doc, work, services()), ShowFiles::OpenResult::NotFound);
     EXPECT_EQ(messages.texts(), QStringList({"Unable to locate file " + missing}));
-    EXPECT_FALSE(QFileInfo::exists(work + "/leftover.jpg"));
+    QDir().mkpath(tmp.file("shows.cjf"));
+    EXPECT_EQ(ShowFiles::open(tmp.file("shows.cjf"), doc, work, services()), ShowFiles::OpenResult::NotFound)
+        << "a folder is not a show file";
     EXPECT_EQ(doc.slideCount(), 1) << "the document is left as it was";
 
     messages.shown.clear();
@@ -108,6 +112,14 @@ TEST_F(ShowFilesTest, OpenReportsAMissingFileAfterEmptyingTheWorkingFolder) {
     EXPECT_EQ(ShowFiles::open(show, doc, work, services()), ShowFiles::OpenResult::NoSpace);
     EXPECT_EQ(messages.texts(),
               QStringList({"Cannot open file due to insufficient working space on drive: " + tmp.path()}));
+    EXPECT_TRUE(QFileInfo::exists(work + "/leftover.jpg"));
+
+    // What emptying the folder frees counts: 300 bytes there and 700 free hold the 1000-byte show.
+    messages.shown.clear();
+    disk.free = 700;
+    EXPECT_EQ(ShowFiles::open(show, doc, work, services()), ShowFiles::OpenResult::ReadFailed);
+    EXPECT_FALSE(QFileInfo::exists(work + "/leftover.jpg")) << "emptied once the open goes ahead";
+    EXPECT_EQ(messages.texts(), QStringList({"Not a valid *.CJF file."}));
 }
 
 TEST_F(ShowFilesTest, SaveFailuresAreReportedAndNeverReplaceTheOldShow) {

@@ -50,6 +50,7 @@ public:
     }
     void selectFirstSlide() override { ++firstSlideSelected; }
     void showPreview(const QString& imagePath, int index) override { previews.append({imagePath, index}); }
+    void showHelp(int context) override { helpContexts.append(context); }
 
     ShowDocument doc;
     ScriptedMessages shownMessages;
@@ -71,4 +72,5 @@ public:
     int firstSlideSelected = 0;
     QList<bool> musicChanges;
     QList<QPair<QString, int>> previews;
+    QList<int> helpContexts;
 };

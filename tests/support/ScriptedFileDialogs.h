@@ -4,16 +4,37 @@
 
 #include <QList>
 #include <QQueue>
+#include <QStringList>
 
-// Answers the program's choosers from a queue and records what each was started with.
+// Answers the program's choosers from queues and records what each was started with. An empty
+// queue is a cancelled dialog.
 class ScriptedFileDialogs : public FileDialogs {
 public:
+    struct Asked {
+        QString title;
+        QString start;
+        QString filter;
+        QString suffix;
+    };
+
     QColor chooseColour(const QColor& initial) override {
         colourStarts.append(initial);
-        // An empty queue is a cancelled dialog.
         return colours.isEmpty() ? initial : colours.dequeue();
+    }
+    QString openFile(const QString& title, const QString& folder, const QString& filter) override {
+        opens.append({title, folder, filter, QString()});
+        return openAnswers.isEmpty() ? QString() : openAnswers.dequeue();
+    }
+    QString saveFile(const QString& title, const QString& startPath, const QString& filter,
+                     const QString& defaultSuffix) override {
+        saves.append({title, startPath, filter, defaultSuffix});
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
     }
 
     QQueue<QColor> colours;
     QList<QColor> colourStarts;
+    QQueue<QString> openAnswers;
+    QQueue<QString> saveAnswers;
+    QList<Asked> opens;
+    QList<Asked> saves;
 };

@@ -1,0 +1,86 @@
+#include "EditorSession.h"
+
+#include "AboutBox.h"
+#include "EditorWindow.h"
+#include "ProgressWindow.h"
+#include "RecentFiles.h"
+#include "ShowDocument.h"
+#include "ShowFileCommands.h"
+#include "ShowFiles.h"
+#include "ShowWindow.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QSessionManager>
+#include <QSettings>
+#include <QTimer>
+
+namespace {
+const QString kGeometryKey = QStringLiteral("editor/geometry");
+} // namespace
+
+EditorSession::EditorSession(const EditorServices& services, const QString& workFolder, const QString& guideFile)
+    : services_(services), recent_(std::make_unique<RecentFiles>(services.settings)) {
+    recent_->load();
+    // The windows, in the order the program has always made them; only the editor is shown.
+    editor_ = std::make_unique<EditorWindow>(services.messages, services.dialogs, services.help, guideFile);
+    show_ = std::make_unique<ShowWindow>(*editor_, services.engine);
+    progress_ = std::make_unique<ProgressWindow>();
+    editor_->setShowWindow(show_.get());
+    commands_ = new ShowFileCommands(*editor_, services.dialogs,
+                                     ShowFileServices{services.messages, *progress_, services.disk}, *recent_,
+                                     workFolder, this);
+
+    connect(commands_, &ShowFileCommands::titlesChanged, show_.get(),
+            [this](const QString&, const QString& showTitle) { show_->setWindowTitle(showTitle); });
+    connect(editor_.get(), &EditorWindow::beginShowRequested, this, [this] {
+        if (editor_->document().slideCount() > 0)
+            show_->startShow();
+    });
+    connect(editor_.get(), &EditorWindow::aboutRequested, this, [this] {
+        // A new box for each use; it goes when it closes.
+        auto* box = new AboutBox(AboutBox::Mode::About, editor_.get());
+        box->open();
+    });
+    connect(editor_.get(), &EditorWindow::fileDropped, this, [this](const QString& path) { commands_->open(path); });
+    editor_->setCloseGuard([this] { return commands_->confirmClose(); });
+    // The desktop session ending asks the same questions; No keeps it from ending.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+        if (!editor_->isVisible())
+            return;
+        if (manager.allowsInteraction()) {
+            const bool ok = commands_->confirmClose();
+            manager.release();
+            if (!ok)
+                manager.cancel();
+        }
+    });
+
+    editor_->restoreGeometry(services.settings.value(kGeometryKey).toByteArray());
+}
+
+EditorSession::~EditorSession() {
+    services_.settings.setValue(kGeometryKey, editor_->saveGeometry());
+    // The show window reads the editor while it exists: it goes first.
+    show_.reset();
+}
+
+void EditorSession::start(const QString& argument) {
+    editor_->show();
+    // Once the window is on screen: the splash, then the show named on the command line.
+    const QString path = argument.isEmpty() ? QString() : QFileInfo(argument).absoluteFilePath();
+    QTimer::singleShot(0, this, [this, path] {
+        services_.splash(editor_.get(), [this, path] {
+            editor_->document().setModified(false);
+            if (!path.isEmpty())
+                commands_->open(path);
+            emit started();
+        });
+    });
+}
+
+void EditorSession::showSplash(QWidget* parent, std::function<void()> done) {
+    auto* splash = new AboutBox(AboutBox::Mode::Splash, parent);
+    QObject::connect(splash, &QDialog::finished, parent, [done = std::move(done)] { done(); });
+    splash->open();
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+// The editor as the program runs it: its windows, created once in a fixed order, the show file
+// commands, the recent files, the splash at the first showing and the show named on the command
+// line, and the questions when it closes.
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class AudioEngine;
+class DiskSpace;
+class EditorWindow;
+class FileDialogs;
+class HelpViewer;
+class ProgressWindow;
+class QSettings;
+class QWidget;
+class RecentFiles;
+class ShowFileCommands;
+class ShowWindow;
+class UserMessages;
+
+struct EditorServices {
+    UserMessages& messages;
+    FileDialogs& dialogs;
+    HelpViewer& help;
+    const DiskSpace& disk;
+    QSettings& settings;
+    AudioEngine& engine;
+    // Shows the splash over parent and calls done when it has gone.
+    std::function<void(QWidget* parent, std::function<void()> done)> splash;
+};
+
+class EditorSession : public QObject {
+    Q_OBJECT
+public:
+    EditorSession(const EditorServices& services, const QString& workFolder, const QString& guideFile);
+    ~EditorSession() override;
+
+    // Shows the editor; once it is on screen, the splash, then the show named by argument (when
+    // not empty).
+    void start(const QString& argument = QString());
+
+    EditorWindow& editor() { return *editor_; }
+    ShowWindow& showWindow() { return *show_; }
+    ShowFileCommands& commands() { return *commands_; }
+    RecentFiles& recentFiles() { return *recent_; }
+
+    // The standard splash: the about box without its strip, for three seconds or a click.
+    static void showSplash(QWidget* parent, std::function<void()> done);
+
+signals:
+    // The first showing is complete: the splash has gone and the command line's show is open.
+    void started();
+
+private:
+    EditorServices services_;
+    std::unique_ptr<RecentFiles> recent_;
+    std::unique_ptr<EditorWindow> editor_;
+    std::unique_ptr<ShowWindow> show_;
+    std::unique_ptr<ProgressWindow> progress_;
+    ShowFileCommands* commands_ = nullptr;
+};
