@@ -71,7 +71,8 @@ QPixmap AboutBox::creditsArtwork() {
     line.setPixelSize(12);
     p.setFont(line);
     p.setPen(QColor(60, 30, 20));
-    p.drawText(QRect(0, 180, kPicture.width(), 24), Qt::AlignCenter, QStringLiteral("Slide shows with pictures and music"));
+    p.drawText(QRect(0, 180, kPicture.width(), 24), Qt::AlignCenter,
+               QStringLiteral("Slide shows with pictures and music"));
     return pixmap;
 }
 

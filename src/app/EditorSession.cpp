@@ -19,7 +19,8 @@ namespace {
 const QString kGeometryKey = QStringLiteral("editor/geometry");
 } // namespace
 
-EditorSession::EditorSession(const EditorServices& services, const QString& workFolder, const QString& guideFile)
+EditorSession::EditorSession(const EditorServices& services, const QString& workFolder,
+                             const QString& guideFile)
     : services_(services), recent_(std::make_unique<RecentFiles>(services.settings)) {
     recent_->load();
     // The windows, in the order the program has always made them; only the editor is shown.
@@ -42,7 +43,8 @@ EditorSession::EditorSession(const EditorServices& services, const QString& work
         auto* box = new AboutBox(AboutBox::Mode::About, editor_.get());
         box->open();
     });
-    connect(editor_.get(), &EditorWindow::fileDropped, this, [this](const QString& path) { commands_->open(path); });
+    connect(editor_.get(), &EditorWindow::fileDropped, this,
+            [this](const QString& path) { commands_->open(path); });
     editor_->setCloseGuard([this] { return commands_->confirmClose(); });
     // The desktop session ending asks the same questions; No keeps it from ending.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {

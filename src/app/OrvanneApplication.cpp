@@ -11,18 +11,18 @@ bool OrvanneApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        reportError(QString::fromLocal8Bit(error.what()));
+        reportError(messages_, QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        reportError(QStringLiteral("An unexpected error occurred."));
+        reportError(messages_, QStringLiteral("An unexpected error occurred."));
     }
     return false;
 }
 
-void OrvanneApplication::reportError(const QString& text) {
+void OrvanneApplication::reportError(UserMessages* messages, const QString& text) {
     if (text == QLatin1String("I/O error 21"))
         return;
-    if (messages_)
-        messages_->error(text);
+    if (messages)
+        messages->error(text);
     else
         std::fprintf(stderr, "orvanne: %s\n", qPrintable(text));
 }

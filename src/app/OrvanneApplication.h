@@ -17,7 +17,7 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 
     // What the handler does with an error's text: shows it, except for the one it passes over.
-    void reportError(const QString& text);
+    static void reportError(UserMessages* messages, const QString& text);
 
 private:
     UserMessages* messages_ = nullptr;

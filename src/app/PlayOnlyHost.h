@@ -4,9 +4,9 @@
 #include "HelpViewer.h"
 #include "PathNames.h"
 #include "ShowDocument.h"
-#include "UserMessages.h"
 #include "ShowHost.h"
 #include "ShowSettings.h"
+#include "UserMessages.h"
 
 // The editor's part for a show played on its own (orvanne --play): the options come from the
 // show file, and there is no editor to hand the screen back to.

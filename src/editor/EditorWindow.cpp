@@ -140,6 +140,8 @@ EditorWindow::EditorWindow(UserMessages& messages, FileDialogs& dialogs, HelpVie
 
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     showFolder(QFileInfo(pictures).isDir() ? pictures : QDir::homePath());
+    // Making a show starts with choosing a folder.
+    folderTree_->setFocus();
 }
 
 EditorWindow::~EditorWindow() = default;
@@ -727,6 +729,8 @@ void EditorWindow::removeSlides(bool refreshPreviewAfter) {
 void EditorWindow::selectFirstSlide() {
     if (slideList_->count() == 0)
         return;
+    // Only one list holds a selection at a time, whether or not the window has the focus.
+    sourceList_->clearSelection();
     slideList_->setCurrentRow(0);
     slideList_->item(0)->setSelected(true);
     slideList_->setFocus();

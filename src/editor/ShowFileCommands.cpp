@@ -40,8 +40,9 @@ QAction* makeAction(QObject* owner, const char* name, const QString& text, const
 
 } // namespace
 
-ShowFileCommands::ShowFileCommands(EditorWindow& editor, FileDialogs& dialogs, const ShowFileServices& services,
-                                   RecentFiles& recent, const QString& workFolder, QObject* parent)
+ShowFileCommands::ShowFileCommands(EditorWindow& editor, FileDialogs& dialogs,
+                                   const ShowFileServices& services, RecentFiles& recent,
+                                   const QString& workFolder, QObject* parent)
     : QObject(parent), editor_(editor), dialogs_(dialogs), services_(services), recent_(recent),
       workFolder_(workFolder) {
     buildMenu();
@@ -59,13 +60,16 @@ QString ShowFileCommands::showName(const QString& fileName) {
 void ShowFileCommands::buildMenu() {
     QMenu* menu = editor_.fileMenu();
     // The actions belong to the editor's window, where its keys act and where they are found.
-    newShowAction_ = makeAction(&editor_, "newShowAction", QStringLiteral("&Create New Show"), QKeySequence::New);
-    openAction_ = makeAction(&editor_, "openAction", QStringLiteral("&Open Existing Show"), QKeySequence::Open);
+    newShowAction_ =
+        makeAction(&editor_, "newShowAction", QStringLiteral("&Create New Show"), QKeySequence::New);
+    openAction_ =
+        makeAction(&editor_, "openAction", QStringLiteral("&Open Existing Show"), QKeySequence::Open);
     saveAction_ = makeAction(&editor_, "saveAction", QStringLiteral("&Save Slide Show"), QKeySequence::Save);
     saveAsAction_ = makeAction(&editor_, "saveAsAction", QStringLiteral("Save &As"),
                                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     beginShowAction_ = makeAction(&editor_, "beginShowAction", QStringLiteral("&Begin Slide Show"));
-    exitAction_ = makeAction(&editor_, "exitAction", QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    exitAction_ =
+        makeAction(&editor_, "exitAction", QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q));
     openAction_->setIcon(editor_.style()->standardIcon(QStyle::SP_DialogOpenButton));
     saveAction_->setIcon(editor_.style()->standardIcon(QStyle::SP_DialogSaveButton));
     menu->addActions({newShowAction_, openAction_, saveAction_, saveAsAction_});
@@ -153,8 +157,8 @@ ShowFileCommands::SaveOutcome ShowFileCommands::save(bool saveAs) {
     QString target = doc.fileName();
     if (target.isEmpty() || saveAs) {
         const QString title = saveAs ? QStringLiteral("Save SlideShow As") : QStringLiteral("Save SlideShow");
-        QString start = doc.fileName().isEmpty() ? joinPath(startFolder(), QStringLiteral("untitled"))
-                                                 : doc.fileName();
+        QString start =
+            doc.fileName().isEmpty() ? joinPath(startFolder(), QStringLiteral("untitled")) : doc.fileName();
         for (;;) {
             target = dialogs_.saveFile(title, start, kFilter, QStringLiteral("cjf"));
             if (target.isEmpty()) {
@@ -164,10 +168,9 @@ ShowFileCommands::SaveOutcome ShowFileCommands::save(bool saveAs) {
             target = QFileInfo(target).absoluteFilePath();
             if (!QFileInfo::exists(target))
                 break;
-            const MessageAnswer replace =
-                services_.messages.ask(MessageKind::Confirmation, MessageButtons::YesNo,
-                                       QStringLiteral("Overwrite existing file: ") + fileNamePart(target) +
-                                           QStringLiteral("?"));
+            const MessageAnswer replace = services_.messages.ask(
+                MessageKind::Confirmation, MessageButtons::YesNo,
+                QStringLiteral("Overwrite existing file: ") + fileNamePart(target) + QStringLiteral("?"));
             if (replace == MessageAnswer::Yes)
                 break;
             start = target;
@@ -291,8 +294,8 @@ void ShowFileCommands::newShow(bool askFirst) {
 }
 
 bool ShowFileCommands::confirmClose() {
-    if (services_.messages.ask(MessageKind::Confirmation, MessageButtons::YesNo, QStringLiteral("Quit Orvanne?")) !=
-        MessageAnswer::Yes)
+    if (services_.messages.ask(MessageKind::Confirmation, MessageButtons::YesNo,
+                               QStringLiteral("Quit Orvanne?")) != MessageAnswer::Yes)
         return false;
     ShowDocument& doc = editor_.document();
     if (doc.isModified()) {

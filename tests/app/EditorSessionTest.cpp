@@ -1,0 +1,194 @@
+// The editor as the program runs it: the first showing, the command line's show, closing, and
+// the program-wide error handler.
+
+#include "EditorSession.h"
+#include "ChildWidget.h"
+#include "EditorWindow.h"
+#include "FakeDiskSpace.h"
+#include "FakeHelpViewer.h"
+#include "OrvanneApplication.h"
+#include "ProgressReport.h"
+#include "ScriptedFileDialogs.h"
+#include "ScriptedMessages.h"
+#include "ShowDocument.h"
+#include "ShowFileCommands.h"
+#include "ShowFiles.h"
+#include "TempFolder.h"
+#include "WorkFolder.h"
+#include "audio/AudioEngine.h"
+
+#include <QCheckBox>
+#include <QMimeData>
+#include <QSettings>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+class EditorSessionTest : public ::testing::Test {
+protected:
+    EditorSessionTest()
+        : settings(home.file("settings.ini"), QSettings::IniFormat), engine(AudioEngine::Output::Manual),
+          work(WorkFolder::createNumbered(home.file("cache"))) {
+        qputenv("HOME", QFile::encodeName(home.path()));
+        EditorServices services{
+            messages, dialogs, help, disk, settings, engine, [this](QWidget*, std::function<void()> done) {
+                ++splashes;
+                splashDone = std::move(done);
+            }};
+        session = std::make_unique<EditorSession>(services, work, home.file("guide.html"));
+    }
+    ~EditorSessionTest() override { session.reset(); }
+
+    // Lets the zero timer of the first showing run; the splash then waits to be closed.
+    void startAndCloseSplash(const QString& argument = QString()) {
+        session->start(argument);
+        QTest::qWait(0);
+        ASSERT_EQ(splashes, 1);
+        ASSERT_TRUE(splashDone);
+        splashDone();
+    }
+    QString savedShow(const QString& name) {
+        QImage image(10, 10, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QDir().mkpath(home.file("src"));
+        image.save(home.file("src/" + name + ".png"));
+        ShowDocument show;
+        show.addSlide(home.file("src/" + name + ".png"), "", "", 0);
+        NoProgress progress;
+        const QString target = home.file(name + ".cjf");
+        EXPECT_EQ(ShowFiles::save(show, ShowSettings(), WorkFolder::createNumbered(home.file("scratch")),
+                                  target, ShowFileServices{messages, progress, disk}),
+                  ShowFiles::SaveResult::Saved);
+        return target;
+    }
+
+    TempFolder home;
+    ScriptedMessages messages;
+    ScriptedFileDialogs dialogs;
+    FakeHelpViewer help;
+    FakeDiskSpace disk;
+    QSettings settings;
+    AudioEngine engine;
+    QString work;
+    std::unique_ptr<EditorSession> session;
+    int splashes = 0;
+    std::function<void()> splashDone;
+};
+
+TEST_F(EditorSessionTest, TheShowOnTheCommandLineOpensAfterTheSplash) {
+    const QString show = savedShow("holiday");
+    session->start(show);
+    EXPECT_TRUE(session->editor().isVisible()) << "the window first";
+    EXPECT_EQ(splashes, 0) << "the splash once the window is on screen";
+    QTest::qWait(0);
+    ASSERT_EQ(splashes, 1);
+    EXPECT_EQ(session->editor().document().slideCount(), 0) << "the show waits for the splash";
+    splashDone();
+    EXPECT_EQ(session->editor().document().slideCount(), 1);
+    EXPECT_EQ(session->editor().windowTitle(), "Orvanne - holiday");
+    EXPECT_FALSE(session->editor().document().isModified());
+}
+
+TEST_F(EditorSessionTest, AMissingShowOnTheCommandLineIsSaidAndTheEditorStaysUntitled) {
+    QDir::setCurrent(home.path());
+    startAndCloseSplash("nowhere.cjf");
+    EXPECT_EQ(messages.texts(), QStringList({"Unable to locate file " + home.file("nowhere.cjf")}))
+        << "named with its full path";
+    EXPECT_EQ(session->editor().windowTitle(), "Orvanne - Untitled");
+}
+
+TEST_F(EditorSessionTest, ClosingAsksAndAFailedSaveKeepsTheProgramRunning) {
+    startAndCloseSplash();
+    EditorWindow& editor = session->editor();
+    messages.answers.enqueue(MessageAnswer::No);
+    EXPECT_FALSE(editor.close());
+    EXPECT_EQ(messages.texts(), QStringList({"Quit Orvanne?"}));
+    EXPECT_TRUE(editor.isVisible());
+
+    // Unsaved changes of an untitled show: Yes opens the save dialog; cancelling it still ends.
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    image.save(home.file("p.png"));
+    editor.document().addSlide(home.file("p.png"), "", "", 0);
+    editor.document().setModified(true);
+    messages.shown.clear();
+    messages.answers << MessageAnswer::Yes << MessageAnswer::Yes;
+    // A save that fails keeps the program running: ending would remove the show's files.
+    dialogs.saveAnswers << home.file("show.cjf");
+    disk.free = 10;
+    EXPECT_FALSE(editor.close());
+    EXPECT_EQ(messages.texts().mid(0, 2), QStringList({"Quit Orvanne?", "Save Changes to Untitled.cjf?"}));
+    EXPECT_EQ(messages.shown[1].buttons, MessageButtons::YesNo) << "no Cancel when closing";
+    EXPECT_TRUE(editor.isVisible());
+
+    disk.free = 1LL << 40;
+    messages.shown.clear();
+    messages.answers << MessageAnswer::Yes << MessageAnswer::Yes;
+    EXPECT_TRUE(editor.close()) << "the save dialog cancelled: the program ends all the same";
+    EXPECT_EQ(dialogs.saves.size(), 2);
+}
+
+// A drag that enters the window and is let go there, as the desktop delivers it.
+void dropOn(QWidget& window, QMimeData& data) {
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&window, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&window, &drop);
+}
+
+TEST_F(EditorSessionTest, AFileDroppedOnTheWindowIsOpenedFirstOneOnly) {
+    startAndCloseSplash();
+    const QString first = savedShow("first");
+    const QString second = savedShow("second");
+    QMimeData data;
+    data.setUrls(
+        {QUrl::fromLocalFile(first), QUrl::fromLocalFile(second), QUrl::fromLocalFile(home.file("x.txt"))});
+    dropOn(session->editor(), data);
+    EXPECT_EQ(session->editor().windowTitle(), "Orvanne - first");
+
+    const QString text =
+        home.write("letter.txt", "Dear friend, this is a letter and not a show of any kind.");
+    QMimeData words;
+    words.setUrls({QUrl::fromLocalFile(text)});
+    dropOn(session->editor(), words);
+    ASSERT_FALSE(messages.shown.isEmpty());
+    EXPECT_EQ(messages.texts().last(), "Not a valid *.CJF file.");
+    EXPECT_EQ(session->editor().document().slideCount(), 0) << "a new, empty show";
+    EXPECT_EQ(session->editor().windowTitle(), "Orvanne - Untitled");
+}
+
+// Throws from its event handler, as a command that fails without handling its error would.
+class Failing : public QObject {
+public:
+    explicit Failing(QString text) : text_(std::move(text)) {}
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::User)
+            throw std::runtime_error(text_.toStdString());
+        return QObject::event(event);
+    }
+
+private:
+    QString text_;
+};
+
+TEST(ErrorHandler, AnErrorNoCommandHandledIsShownExceptTheDeviceNotReadyOne) {
+    auto* app = static_cast<OrvanneApplication*>(QCoreApplication::instance());
+    ScriptedMessages messages;
+    app->setMessages(&messages);
+    Failing failing(QStringLiteral("Disk full"));
+    Failing quiet(QStringLiteral("I/O error 21"));
+    QCoreApplication::postEvent(&failing, new QEvent(QEvent::User));
+    QCoreApplication::postEvent(&quiet, new QEvent(QEvent::User));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(messages.texts(), QStringList({"Disk full"}));
+    EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
+    app->setMessages(nullptr);
+}
+
+} // namespace
