@@ -121,4 +121,16 @@ keys ctrl+q
 wait_window "Orvanne" 10 "the quit question"
 keys Return
 wait_exit 10 "quitting again"
-echo "ok: the end"
+echo "ok: quit again"
+
+# Ended from outside with unsaved changes: no questions, and the working folder still goes.
+"$bin/orvanne" "$work/mine.cjf" & pid=$!
+wait_window "Orvanne - mine" 20 "the third start"
+close_splash
+focus "$wid"
+keys alt+l
+kill -TERM "$pid"
+wait_exit 10 "SIGTERM"
+[ "$status" = 143 ] || fail "SIGTERM: exit status $status, wanted 143"
+[ -z "$(ls "$XDG_CACHE_HOME" 2>/dev/null | grep OrvanneSlides)" ] || fail "SIGTERM left the working folder behind"
+echo "ok: SIGTERM ends the editor without questions and removes its working folder"

@@ -589,3 +589,29 @@ TEST_F(EditorWindowTest, RereadingTheTreeKeepsTheFolderAndNewPicturesAppearByThe
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(EditorWindowTest, F1OpensTheGuideAtThePartForWhatHasTheFocus) {
+    window->showFolder(pictures());
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    const struct {
+        const char* widget;
+        int context;
+    } cases[] = {{"slideList", 220}, {"sourceList", 220}, {"folderTree", 220},
+                 {"selectTracksButton", 230}, {"loopBox", 240}, {"delaySlider", 240}};
+    for (const auto& c : cases) {
+        child<QWidget>(window.get(), c.widget).setFocus();
+        QApplication::processEvents();
+        window->showContextHelp();
+        ASSERT_FALSE(help.shown.isEmpty());
+        EXPECT_EQ(help.shown.last().second, QStringLiteral("context-%1").arg(c.context)) << c.widget;
+    }
+    help.works = false;
+    window->showContextHelp();
+    EXPECT_EQ(messages.texts().last(), "Unable to open UsersGuide.html.");
+    waitForPreview();
+}
+
+} // namespace

@@ -505,3 +505,15 @@ TEST_F(ShowWindowTest, TheFirstSlideIsComposedForTheSizeItIsShownAt) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ShowWindowTest, F1AsksTheHostForTheShowWindowsPartOfTheGuide) {
+    makeSlides(1);
+    ShowWindow& w = start();
+    QTest::keyClick(&w, Qt::Key_F1);
+    EXPECT_EQ(host.helpContexts, QList<int>({250}));
+    EXPECT_EQ(w.statusText(1), "Slide: 1 of 1") << "nothing else happens";
+}
+
+} // namespace
