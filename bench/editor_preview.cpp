@@ -29,7 +29,7 @@ namespace {
 class NoDialogs : public FileDialogs {
 public:
     QColor chooseColour(const QColor& initial) override { return initial; }
-    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
+    QString openFile(const QString&, const QString&, const QString&, const QString&) override { return {}; }
     QString saveFile(const QString&, const QString&, const QString&, const QString&) override { return {}; }
 };
 
@@ -42,8 +42,7 @@ double ms(const QElapsedTimer& t) {
     return static_cast<double>(t.nsecsElapsed()) / 1e6;
 }
 
-template <class F>
-double median(int runs, F&& f) {
+template <class F> double median(int runs, F&& f) {
     std::vector<double> v;
     for (int i = 0; i < runs; ++i)
         v.push_back(f());

@@ -1,13 +1,17 @@
 #include "EditorSession.h"
 
 #include "AboutBox.h"
+#include "AppFolders.h"
 #include "EditorWindow.h"
+#include "MusicAdvisoryDialog.h"
 #include "ProgressWindow.h"
 #include "RecentFiles.h"
 #include "ShowDocument.h"
 #include "ShowFileCommands.h"
 #include "ShowFiles.h"
+#include "ShowLauncher.h"
 #include "ShowWindow.h"
+#include "SlidePropertiesDialog.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -21,23 +25,29 @@ const QString kGeometryKey = QStringLiteral("editor/geometry");
 
 EditorSession::EditorSession(const EditorServices& services, const QString& workFolder,
                              const QString& guideFile)
-    : services_(services), recent_(std::make_unique<RecentFiles>(services.settings)) {
+    : services_(services),
+      musicFolder_(services.musicFolder.isEmpty() ? AppFolders::musicFolder() : services.musicFolder),
+      recent_(std::make_unique<RecentFiles>(services.settings)) {
     recent_->load();
     // The windows, in the order the program has always made them; only the editor is shown.
     editor_ = std::make_unique<EditorWindow>(services.messages, services.dialogs, services.help, guideFile);
+    slideProperties_ = std::make_unique<SlidePropertiesDialog>(
+        editor_->document(), services.messages, services.dialogs, services.engine, editor_.get());
+    musicAdvisory_ = std::make_unique<MusicAdvisoryDialog>(editor_.get());
     show_ = std::make_unique<ShowWindow>(*editor_, services.engine);
     progress_ = std::make_unique<ProgressWindow>();
     editor_->setShowWindow(show_.get());
+    musicAdvisory_->setSelectTracks([this] { editor_->selectAudioTracks(); });
+    launcher_ = std::make_unique<ShowLauncher>(*editor_, *show_, *musicAdvisory_);
     commands_ = new ShowFileCommands(*editor_, services.dialogs,
                                      ShowFileServices{services.messages, *progress_, services.disk}, *recent_,
                                      workFolder, this);
 
     connect(commands_, &ShowFileCommands::titlesChanged, show_.get(),
             [this](const QString&, const QString& showTitle) { show_->setWindowTitle(showTitle); });
-    connect(editor_.get(), &EditorWindow::beginShowRequested, this, [this] {
-        if (editor_->document().slideCount() > 0)
-            show_->startShow();
-    });
+    connect(editor_.get(), &EditorWindow::beginShowRequested, this, [this] { launcher_->beginShow(); });
+    connect(editor_.get(), &EditorWindow::slidePropertiesRequested, this,
+            &EditorSession::editSlideProperties);
     connect(editor_.get(), &EditorWindow::aboutRequested, this, [this] {
         // A new box for each use; it goes when it closes.
         auto* box = new AboutBox(AboutBox::Mode::About, editor_.get());
@@ -65,6 +75,18 @@ EditorSession::~EditorSession() {
     services_.settings.setValue(kGeometryKey, editor_->saveGeometry());
     // The show window reads the editor while it exists: it goes first.
     show_.reset();
+}
+
+void EditorSession::editSlideProperties() {
+    if (editor_->document().slideCount() == 0)
+        return;
+    // Sounds for slides are picked from the music library first.
+    slideProperties_->edit(editor_->currentSlideIndex(), editor_->defaultDelaySeconds(), musicFolder_,
+                           musicFolder_);
+    // Positions may have changed.
+    editor_->document().setModified(true);
+    editor_->refreshSlideList();
+    editor_->updateStatus();
 }
 
 void EditorSession::start(const QString& argument) {

@@ -15,11 +15,14 @@ class DiskSpace;
 class EditorWindow;
 class FileDialogs;
 class HelpViewer;
+class MusicAdvisoryDialog;
 class ProgressWindow;
 class QSettings;
 class QWidget;
 class RecentFiles;
 class ShowFileCommands;
+class ShowLauncher;
+class SlidePropertiesDialog;
 class ShowWindow;
 class UserMessages;
 
@@ -32,6 +35,8 @@ struct EditorServices {
     AudioEngine& engine;
     // Shows the splash over parent and calls done when it has gone.
     std::function<void(QWidget* parent, std::function<void()> done)> splash;
+    // The music library, where sounds for slides are picked first; empty: the standard one.
+    QString musicFolder = QString();
 };
 
 class EditorSession : public QObject {
@@ -46,6 +51,9 @@ public:
 
     EditorWindow& editor() { return *editor_; }
     ShowWindow& showWindow() { return *show_; }
+    SlidePropertiesDialog& slideProperties() { return *slideProperties_; }
+    MusicAdvisoryDialog& musicAdvisory() { return *musicAdvisory_; }
+    QString musicFolder() const { return musicFolder_; }
     ShowFileCommands& commands() { return *commands_; }
     RecentFiles& recentFiles() { return *recent_; }
 
@@ -57,10 +65,17 @@ signals:
     void started();
 
 private:
+    // The Properties command: the dialog at the current slide, then the editor brought up to date.
+    void editSlideProperties();
+
     EditorServices services_;
+    QString musicFolder_;
     std::unique_ptr<RecentFiles> recent_;
     std::unique_ptr<EditorWindow> editor_;
+    std::unique_ptr<SlidePropertiesDialog> slideProperties_;
+    std::unique_ptr<MusicAdvisoryDialog> musicAdvisory_;
     std::unique_ptr<ShowWindow> show_;
     std::unique_ptr<ProgressWindow> progress_;
+    std::unique_ptr<ShowLauncher> launcher_;
     ShowFileCommands* commands_ = nullptr;
 };

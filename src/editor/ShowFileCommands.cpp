@@ -1,5 +1,7 @@
 #include "ShowFileCommands.h"
 
+#include "BusyCursor.h"
+
 #include "EditorWindow.h"
 #include "FileDialogs.h"
 #include "PathNames.h"
@@ -22,14 +24,6 @@
 namespace {
 
 const QString kFilter = QStringLiteral("combined JPEG file (*.cjf)");
-
-// The busy cursor for as long as a command works on files.
-struct BusyCursor {
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 QAction* makeAction(QObject* owner, const char* name, const QString& text, const QKeySequence& keys = {}) {
     auto* action = new QAction(text, owner);
@@ -67,7 +61,8 @@ void ShowFileCommands::buildMenu() {
     saveAction_ = makeAction(&editor_, "saveAction", QStringLiteral("&Save Slide Show"), QKeySequence::Save);
     saveAsAction_ = makeAction(&editor_, "saveAsAction", QStringLiteral("Save &As"),
                                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    beginShowAction_ = makeAction(&editor_, "beginShowAction", QStringLiteral("&Begin Slide Show"));
+    beginShowAction_ = makeAction(&editor_, "beginShowAction", QStringLiteral("&Begin Slide Show"),
+                                  QKeySequence(Qt::Key_F5));
     exitAction_ =
         makeAction(&editor_, "exitAction", QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q));
     openAction_->setIcon(editor_.style()->standardIcon(QStyle::SP_DialogOpenButton));
@@ -88,6 +83,10 @@ void ShowFileCommands::buildMenu() {
     connect(openAction_, &QAction::triggered, this, [this] { open(); });
     connect(saveAction_, &QAction::triggered, this, [this] { save(false); });
     connect(saveAsAction_, &QAction::triggered, this, [this] { save(true); });
+    if (auto* begin = editor_.findChild<QAbstractButton*>(QStringLiteral("beginShowButton"))) {
+        begin->installEventFilter(this);
+        beginShowAction_->setEnabled(begin->isEnabled());
+    }
     connect(beginShowAction_, &QAction::triggered, this, [this] {
         if (auto* begin = editor_.findChild<QAbstractButton*>(QStringLiteral("beginShowButton")))
             begin->click();
@@ -221,7 +220,7 @@ bool ShowFileCommands::open(const QString& given) {
         return false;
     QString path = given;
     if (path.isEmpty()) {
-        path = dialogs_.openFile(QStringLiteral("Open Slideshow"), startFolder(), kFilter);
+        path = dialogs_.openFile(QStringLiteral("Open Slideshow"), startFolder(), kFilter, kFilter);
         if (path.isEmpty())
             return false;
     }
@@ -269,6 +268,13 @@ bool ShowFileCommands::open(const QString& given) {
         editor_.clearPreview();
     }
     return true;
+}
+
+bool ShowFileCommands::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::EnabledChange)
+        if (auto* begin = qobject_cast<QAbstractButton*>(watched))
+            beginShowAction_->setEnabled(begin->isEnabled());
+    return QObject::eventFilter(watched, event);
 }
 
 void ShowFileCommands::newShow() {

@@ -52,6 +52,10 @@ signals:
     // The title of the show changed (after a save, an open or a new show).
     void titlesChanged(const QString& editorTitle, const QString& showTitle);
 
+protected:
+    // Keeps "Begin Slide Show" (and its key) enabled exactly when the "Begin Show" button is.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildMenu();
     void rebuildRecentMenu();

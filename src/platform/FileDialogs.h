@@ -13,8 +13,10 @@ public:
     // tell the two apart, and does not need to.
     virtual QColor chooseColour(const QColor& initial) = 0;
 
-    // A file to open, starting in folder; empty when the user cancels.
-    virtual QString openFile(const QString& title, const QString& folder, const QString& filter) = 0;
+    // A file to open, starting in folder, with the entry selectedFilter of filter (entries
+    // separated by ";;") chosen; empty when the user cancels.
+    virtual QString openFile(const QString& title, const QString& folder, const QString& filter,
+                             const QString& selectedFilter) = 0;
     // A file to save to, starting at startPath (a folder and a proposed name); defaultSuffix is
     // added to a name typed without one. The dialog does not ask about replacing an existing
     // file: the caller asks in its own words. Empty when the user cancels.

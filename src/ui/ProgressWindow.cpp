@@ -1,8 +1,8 @@
 #include "ProgressWindow.h"
 
-#include <QGuiApplication>
+#include "WindowPlacement.h"
+
 #include <QProgressBar>
-#include <QScreen>
 #include <QVBoxLayout>
 
 ProgressWindow::ProgressWindow(QWidget* parent)
@@ -19,8 +19,7 @@ ProgressWindow::ProgressWindow(QWidget* parent)
 
 void ProgressWindow::report(const QString& title, int percent) {
     if (!isVisible()) {
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+        centreOnScreen(*this);
         show();
     }
     setWindowTitle(title);

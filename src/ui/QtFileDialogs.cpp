@@ -9,10 +9,13 @@ QColor QtFileDialogs::chooseColour(const QColor& initial) {
     return dialog.exec() == QDialog::Accepted ? dialog.selectedColor() : initial;
 }
 
-QString QtFileDialogs::openFile(const QString& title, const QString& folder, const QString& filter) {
+QString QtFileDialogs::openFile(const QString& title, const QString& folder, const QString& filter,
+                                const QString& selectedFilter) {
     QFileDialog dialog(parent_, title, folder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    if (!selectedFilter.isEmpty())
+        dialog.selectNameFilter(selectedFilter);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();

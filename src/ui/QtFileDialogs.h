@@ -11,7 +11,8 @@ public:
     void setParent(QWidget* parent) { parent_ = parent; }
 
     QColor chooseColour(const QColor& initial) override;
-    QString openFile(const QString& title, const QString& folder, const QString& filter) override;
+    QString openFile(const QString& title, const QString& folder, const QString& filter,
+                     const QString& selectedFilter) override;
     QString saveFile(const QString& title, const QString& startPath, const QString& filter,
                      const QString& defaultSuffix) override;
 

@@ -6,6 +6,7 @@
 #include "EditorWindow.h"
 #include "FakeDiskSpace.h"
 #include "FakeHelpViewer.h"
+#include "MusicAdvisoryDialog.h"
 #include "OrvanneApplication.h"
 #include "ProgressReport.h"
 #include "ScriptedFileDialogs.h"
@@ -13,14 +14,22 @@
 #include "ShowDocument.h"
 #include "ShowFileCommands.h"
 #include "ShowFiles.h"
+#include "ShowWindow.h"
+#include "SlidePropertiesDialog.h"
 #include "TempFolder.h"
 #include "WorkFolder.h"
 #include "audio/AudioEngine.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -161,6 +170,73 @@ TEST_F(EditorSessionTest, AFileDroppedOnTheWindowIsOpenedFirstOneOnly) {
     EXPECT_EQ(messages.texts().last(), "Not a valid *.CJF file.");
     EXPECT_EQ(session->editor().document().slideCount(), 0) << "a new, empty show";
     EXPECT_EQ(session->editor().windowTitle(), "Orvanne - Untitled");
+}
+
+TEST_F(EditorSessionTest, SlidePropertiesMoveASlideAndTheEditorFollows) {
+    startAndCloseSplash();
+    EditorWindow& editor = session->editor();
+    ShowDocument& doc = editor.document();
+    QDir().mkpath(home.file("pictures"));
+    for (int i = 1; i <= 5; ++i) {
+        QImage image(16, 12, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        image.save(home.file(QStringLiteral("pictures/p%1.png").arg(i)));
+        doc.addSlide(home.file(QStringLiteral("pictures/p%1.png").arg(i)), "", "", 0);
+    }
+    editor.refreshSlideList();
+    editor.updateButtons();
+    doc.setModified(false);
+    auto& slides = child<QListWidget>(&editor, "slideList");
+    slides.setCurrentRow(3);
+
+    // In the dialog: slide 4 to the front, typed and confirmed with Enter.
+    QString shownPosition;
+    QTimer::singleShot(0, &editor, [&] {
+        SlidePropertiesDialog& dialog = session->slideProperties();
+        auto& position = child<QLineEdit>(&dialog, "positionEdit");
+        shownPosition = position.text();
+        position.setFocus();
+        position.setText("1");
+        QTest::keyClick(&position, Qt::Key_Return);
+    });
+    child<QToolButton>(&editor, "slidePropertiesButton").click();
+    EXPECT_EQ(shownPosition, "4");
+    EXPECT_FALSE(session->slideProperties().isVisible());
+    QStringList listed;
+    for (int row = 0; row < slides.count(); ++row)
+        listed << slides.item(row)->text();
+    EXPECT_EQ(listed, QStringList({"p4.png", "p1.png", "p2.png", "p3.png", "p5.png"}));
+    EXPECT_TRUE(doc.isModified());
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+TEST_F(EditorSessionTest, BeginSlideShowFollowsTheButtonAndAsksAboutMusic) {
+    startAndCloseSplash();
+    EditorWindow& editor = session->editor();
+    QAction& begin = child<QAction>(&editor, "beginShowAction");
+    EXPECT_FALSE(begin.isEnabled()) << "no slides";
+    EXPECT_EQ(begin.shortcut(), QKeySequence(Qt::Key_F5));
+    QImage image(16, 12, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    image.save(home.file("only.png"));
+    editor.document().addSlide(home.file("only.png"), "", "", 0);
+    editor.refreshSlideList();
+    editor.updateButtons();
+    EXPECT_TRUE(begin.isEnabled()) << "without opening the menu first, so that F5 works";
+
+    child<QCheckBox>(&editor, "musicBox").setChecked(true);
+    bool asked = false;
+    QTimer::singleShot(0, &editor, [&] {
+        MusicAdvisoryDialog& advisory = session->musicAdvisory();
+        asked = advisory.isVisible();
+        child<QPushButton>(&advisory, "continueButton").click();
+    });
+    begin.trigger();
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(session->showWindow().isVisible());
+    EXPECT_FALSE(editor.isVisible());
+    session->showWindow().stop();
+    EXPECT_TRUE(editor.isVisible());
 }
 
 // Throws from its event handler, as a command that fails without handling its error would.

@@ -15,19 +15,21 @@ public:
         QString start;
         QString filter;
         QString suffix;
+        QString selectedFilter;
     };
 
     QColor chooseColour(const QColor& initial) override {
         colourStarts.append(initial);
         return colours.isEmpty() ? initial : colours.dequeue();
     }
-    QString openFile(const QString& title, const QString& folder, const QString& filter) override {
-        opens.append({title, folder, filter, QString()});
+    QString openFile(const QString& title, const QString& folder, const QString& filter,
+                     const QString& selectedFilter) override {
+        opens.append({title, folder, filter, QString(), selectedFilter});
         return openAnswers.isEmpty() ? QString() : openAnswers.dequeue();
     }
     QString saveFile(const QString& title, const QString& startPath, const QString& filter,
                      const QString& defaultSuffix) override {
-        saves.append({title, startPath, filter, defaultSuffix});
+        saves.append({title, startPath, filter, defaultSuffix, QString()});
         return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
     }
 
