@@ -79,10 +79,18 @@ ShowWindow::ShowWindow(ShowHost& host, AudioEngine& engine, QWidget* parent)
     for (int i = 0; i < 3; ++i) {
         auto* panel = new ElidingLabel(i == 2 ? Qt::ElideMiddle : Qt::ElideRight, statusBar_);
         panel->setObjectName(QStringLiteral("statusPanel%1").arg(i + 1));
-        panel->setFixedWidth(kStatusWidths[i]);
-        panel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
         panel->setFullText(QLatin1String(initial[i]));
-        statusBar_->addWidget(panel);
+        if (i < 2) {
+            panel->setFixedWidth(kStatusWidths[i]);
+            panel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+            statusBar_->addWidget(panel);
+        } else {
+            // The last panel reaches to the window's right edge, as status bars do: the file name
+            // is elided only when the window is too narrow for it.
+            panel->setMinimumWidth(kStatusWidths[i]);
+            panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+            statusBar_->addWidget(panel, 1);
+        }
         statusPanels_[i] = panel;
     }
 

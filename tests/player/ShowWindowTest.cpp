@@ -10,6 +10,7 @@
 #include "audio/AudioEngine.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -74,6 +75,8 @@ TEST_F(ShowWindowTest, StatusOverALoopingShowAndTheSlidesOwnTimes) {
     EXPECT_EQ(w.statusText(0), "Playing");
     EXPECT_EQ(w.statusText(1), "Slide: 1 of 3");
     EXPECT_EQ(w.statusText(2), "slide0.png");
+    QApplication::processEvents();
+    EXPECT_EQ(child<QLabel>(&w, "statusPanel3").text(), "slide0.png") << "the last panel reaches the edge";
     EXPECT_TRUE(timer().isActive());
     EXPECT_EQ(timer().interval(), 7000) << "\"0\" is the default delay";
     EXPECT_EQ(caption().fullText(), "Caption 0");
