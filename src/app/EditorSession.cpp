@@ -26,7 +26,7 @@ const QString kGeometryKey = QStringLiteral("editor/geometry");
 EditorSession::EditorSession(const EditorServices& services, const QString& workFolder,
                              const QString& guideFile)
     : services_(services),
-      musicFolder_(services.musicFolder.isEmpty() ? AppFolders::musicFolder() : services.musicFolder),
+      folders_(services.musicFolder.isEmpty() ? AppFolders::standardMusicFolder() : services.musicFolder),
       recent_(std::make_unique<RecentFiles>(services.settings)) {
     recent_->load();
     // The windows, in the order the program has always made them; only the editor is shown.
@@ -81,8 +81,8 @@ void EditorSession::editSlideProperties() {
     if (editor_->document().slideCount() == 0)
         return;
     // Sounds for slides are picked from the music library first.
-    slideProperties_->edit(editor_->currentSlideIndex(), editor_->defaultDelaySeconds(), musicFolder_,
-                           musicFolder_);
+    slideProperties_->edit(editor_->currentSlideIndex(), editor_->defaultDelaySeconds(),
+                           folders_.audioImportFolder(), folders_.musicFolder());
     // Positions may have changed.
     editor_->document().setModified(true);
     editor_->refreshSlideList();

@@ -4,6 +4,8 @@
 // commands, the recent files, the splash at the first showing and the show named on the command
 // line, and the questions when it closes.
 
+#include "AppFolders.h"
+
 #include <QObject>
 #include <QString>
 
@@ -53,7 +55,7 @@ public:
     ShowWindow& showWindow() { return *show_; }
     SlidePropertiesDialog& slideProperties() { return *slideProperties_; }
     MusicAdvisoryDialog& musicAdvisory() { return *musicAdvisory_; }
-    QString musicFolder() const { return musicFolder_; }
+    AppFolders& folders() { return folders_; }
     ShowFileCommands& commands() { return *commands_; }
     RecentFiles& recentFiles() { return *recent_; }
 
@@ -69,7 +71,7 @@ private:
     void editSlideProperties();
 
     EditorServices services_;
-    QString musicFolder_;
+    AppFolders folders_;
     std::unique_ptr<RecentFiles> recent_;
     std::unique_ptr<EditorWindow> editor_;
     std::unique_ptr<SlidePropertiesDialog> slideProperties_;

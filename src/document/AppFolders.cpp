@@ -7,28 +7,35 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace AppFolders {
-
-QString programFolder() {
+QString AppFolders::programFolder() {
     return QCoreApplication::applicationDirPath();
 }
 
-QString dataFolder() {
+QString AppFolders::dataFolder() {
     return QDir::cleanPath(joinPath(programFolder(), QStringLiteral("../share/orvanne")));
 }
 
-QString guideFile() {
+QString AppFolders::guideFile() {
     return joinPath(dataFolder(), QStringLiteral("help/index.html"));
 }
 
-QString musicFolder() {
+QString AppFolders::standardMusicFolder() {
     const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
     const QString tracks = joinPath(music, QStringLiteral("Audio Tracks"));
-    if (QFileInfo(tracks).isDir())
+    if (!music.isEmpty() && QFileInfo(tracks).isDir())
         return tracks;
+    return fallbackMusicFolder();
+}
+
+QString AppFolders::fallbackMusicFolder() {
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
     if (!music.isEmpty() && QFileInfo(music).isDir())
         return music;
     return QDir::homePath();
 }
 
-} // namespace AppFolders
+QString AppFolders::existingMusicFolder() {
+    if (!QFileInfo(musicFolder_).isDir())
+        musicFolder_ = fallbackMusicFolder();
+    return musicFolder_;
+}

@@ -1054,7 +1054,7 @@ void EditorWindow::beginShow() {
 }
 
 void EditorWindow::selectAudioTracks() {
-    emit audioTracksRequested();
+    emit trackSelectionRequested();
 }
 
 void EditorWindow::showImage(const QString& path, const QString& caption) {

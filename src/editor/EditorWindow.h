@@ -131,7 +131,7 @@ public slots:
 signals:
     void slidePropertiesRequested();
     void beginShowRequested();
-    void audioTracksRequested();
+    void trackSelectionRequested();
     void imageViewRequested(const QString& path, const QString& caption);
     void aboutRequested();
     // A file was dropped on the window (not on the slide list): the first of them.

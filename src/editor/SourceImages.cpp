@@ -1,9 +1,8 @@
 #include "SourceImages.h"
 
-#include <QCollator>
-#include <QDir>
+#include "PathNames.h"
 
-#include <algorithm>
+#include <QDir>
 
 namespace SourceImages {
 
@@ -25,11 +24,7 @@ QStringList list(const QString& folder) {
     QDir dir(folder);
     dir.setNameFilters(namePatterns());
     QStringList names = dir.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
-    QCollator collator;
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(names.begin(), names.end(),
-              [&collator](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    sortFileNames(names);
     return names;
 }
 

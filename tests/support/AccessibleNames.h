@@ -10,6 +10,7 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QStringList>
 #include <QWidget>
 
@@ -22,7 +23,9 @@ inline QString accessibleName(QWidget& widget) {
 inline QStringList unnamedControls(QWidget& root) {
     QStringList unnamed;
     for (QWidget* widget : root.findChildren<QWidget*>()) {
-        if (!widget->isVisible() || widget->objectName().startsWith(QLatin1String("qt_")))
+        // Scroll bars are named by Qt itself, by their direction.
+        if (!widget->isVisible() || widget->objectName().startsWith(QLatin1String("qt_")) ||
+            qobject_cast<QScrollBar*>(widget))
             continue;
         const bool control = qobject_cast<QAbstractButton*>(widget) || qobject_cast<QLineEdit*>(widget) ||
                              qobject_cast<QAbstractItemView*>(widget) ||
