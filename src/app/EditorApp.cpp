@@ -7,6 +7,8 @@
 #include "EditorWindow.h"
 #include "HelpViewer.h"
 #include "QtFileDialogs.h"
+#include "SystemFileOperations.h"
+#include "TrackSelectionDialog.h"
 #include "WorkFolder.h"
 
 #include <QApplication>
@@ -29,9 +31,12 @@ int runEditor(UserMessages& messages, AudioEngine& engine, const QString& argume
     DesktopHelpViewer help;
     SystemDiskSpace disk;
     QSettings settings;
-    EditorServices services{messages, dialogs, help, disk, settings, engine, &EditorSession::showSplash};
+    SystemFileOperations files(messages);
+    EditorServices services{messages, dialogs, help,  disk,
+                            settings, engine,  files, &EditorSession::showSplash};
     EditorSession session(services, work, AppFolders::guideFile());
     dialogs.setParent(&session.editor());
+    files.setDialogParent(&session.trackSelection());
     if (auto* onScreen = dynamic_cast<DialogMessages*>(&messages))
         onScreen->setParent(&session.editor());
     session.start(argument);

@@ -12,6 +12,7 @@
 #include "ShowLauncher.h"
 #include "ShowWindow.h"
 #include "SlidePropertiesDialog.h"
+#include "TrackSelectionDialog.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -34,10 +35,14 @@ EditorSession::EditorSession(const EditorServices& services, const QString& work
     slideProperties_ = std::make_unique<SlidePropertiesDialog>(
         editor_->document(), services.messages, services.dialogs, services.engine, editor_.get());
     musicAdvisory_ = std::make_unique<MusicAdvisoryDialog>(editor_.get());
+    trackSelection_ = std::make_unique<TrackSelectionDialog>(
+        editor_->document(), folders_, services.messages, services.files, services.engine,
+        [this] { editor_->updateStatus(); }, editor_.get());
     show_ = std::make_unique<ShowWindow>(*editor_, services.engine);
     progress_ = std::make_unique<ProgressWindow>();
     editor_->setShowWindow(show_.get());
     musicAdvisory_->setSelectTracks([this] { editor_->selectAudioTracks(); });
+    trackSelection_->setHelp([this](int context) { editor_->showHelp(context); });
     launcher_ = std::make_unique<ShowLauncher>(*editor_, *show_, *musicAdvisory_);
     commands_ = new ShowFileCommands(*editor_, services.dialogs,
                                      ShowFileServices{services.messages, *progress_, services.disk}, *recent_,
@@ -48,6 +53,8 @@ EditorSession::EditorSession(const EditorServices& services, const QString& work
     connect(editor_.get(), &EditorWindow::beginShowRequested, this, [this] { launcher_->beginShow(); });
     connect(editor_.get(), &EditorWindow::slidePropertiesRequested, this,
             &EditorSession::editSlideProperties);
+    connect(editor_.get(), &EditorWindow::trackSelectionRequested, this,
+            [this] { trackSelection_->chooseTracks(); });
     connect(editor_.get(), &EditorWindow::aboutRequested, this, [this] {
         // A new box for each use; it goes when it closes.
         auto* box = new AboutBox(AboutBox::Mode::About, editor_.get());

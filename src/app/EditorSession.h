@@ -22,9 +22,11 @@ class ProgressWindow;
 class QSettings;
 class QWidget;
 class RecentFiles;
+class ShellFileOperations;
 class ShowFileCommands;
 class ShowLauncher;
 class SlidePropertiesDialog;
+class TrackSelectionDialog;
 class ShowWindow;
 class UserMessages;
 
@@ -35,6 +37,7 @@ struct EditorServices {
     const DiskSpace& disk;
     QSettings& settings;
     AudioEngine& engine;
+    ShellFileOperations& files;
     // Shows the splash over parent and calls done when it has gone.
     std::function<void(QWidget* parent, std::function<void()> done)> splash;
     // The music library, where sounds for slides are picked first; empty: the standard one.
@@ -55,6 +58,7 @@ public:
     ShowWindow& showWindow() { return *show_; }
     SlidePropertiesDialog& slideProperties() { return *slideProperties_; }
     MusicAdvisoryDialog& musicAdvisory() { return *musicAdvisory_; }
+    TrackSelectionDialog& trackSelection() { return *trackSelection_; }
     AppFolders& folders() { return folders_; }
     ShowFileCommands& commands() { return *commands_; }
     RecentFiles& recentFiles() { return *recent_; }
@@ -76,6 +80,7 @@ private:
     std::unique_ptr<EditorWindow> editor_;
     std::unique_ptr<SlidePropertiesDialog> slideProperties_;
     std::unique_ptr<MusicAdvisoryDialog> musicAdvisory_;
+    std::unique_ptr<TrackSelectionDialog> trackSelection_;
     std::unique_ptr<ShowWindow> show_;
     std::unique_ptr<ProgressWindow> progress_;
     std::unique_ptr<ShowLauncher> launcher_;

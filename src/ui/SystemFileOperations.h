@@ -21,6 +21,8 @@ public:
     using CopyPiece = std::function<bool(int in, int out, qint64 count, QString* error)>;
 
     explicit SystemFileOperations(UserMessages& messages, QWidget* dialogParent = nullptr);
+    // The window the progress dialog belongs to (the one the user works in).
+    void setDialogParent(QWidget* parent) { dialogParent_ = parent; }
 
     int makeFolder(const QString& path) override;
     bool renameFolder(const QString& path, const QString& newName) override;

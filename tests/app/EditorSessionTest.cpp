@@ -5,23 +5,29 @@
 #include "ChildWidget.h"
 #include "EditorWindow.h"
 #include "FakeDiskSpace.h"
+#include "FakeFileOperations.h"
 #include "FakeHelpViewer.h"
+#include "MediaPlayer.h"
 #include "MusicAdvisoryDialog.h"
 #include "OrvanneApplication.h"
 #include "ProgressReport.h"
 #include "ScriptedFileDialogs.h"
 #include "ScriptedMessages.h"
+#include "ShowAudio.h"
 #include "ShowDocument.h"
 #include "ShowFileCommands.h"
 #include "ShowFiles.h"
 #include "ShowWindow.h"
 #include "SlidePropertiesDialog.h"
+#include "SoundFiles.h"
 #include "TempFolder.h"
+#include "TrackSelectionDialog.h"
 #include "WorkFolder.h"
 #include "audio/AudioEngine.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -44,11 +50,17 @@ protected:
         : settings(home.file("settings.ini"), QSettings::IniFormat), engine(AudioEngine::Output::Manual),
           work(WorkFolder::createNumbered(home.file("cache"))) {
         qputenv("HOME", QFile::encodeName(home.path()));
-        EditorServices services{
-            messages, dialogs, help, disk, settings, engine, [this](QWidget*, std::function<void()> done) {
-                ++splashes;
-                splashDone = std::move(done);
-            }};
+        EditorServices services{messages,
+                                dialogs,
+                                help,
+                                disk,
+                                settings,
+                                engine,
+                                files,
+                                [this](QWidget*, std::function<void()> done) {
+                                    ++splashes;
+                                    splashDone = std::move(done);
+                                }};
         session = std::make_unique<EditorSession>(services, work, home.file("guide.html"));
     }
     ~EditorSessionTest() override { session.reset(); }
@@ -83,6 +95,7 @@ protected:
     FakeDiskSpace disk;
     QSettings settings;
     AudioEngine engine;
+    FakeFileOperations files;
     QString work;
     std::unique_ptr<EditorSession> session;
     int splashes = 0;
@@ -237,6 +250,45 @@ TEST_F(EditorSessionTest, BeginSlideShowFollowsTheButtonAndAsksAboutMusic) {
     EXPECT_FALSE(editor.isVisible());
     session->showWindow().stop();
     EXPECT_TRUE(editor.isVisible());
+}
+
+TEST_F(EditorSessionTest, TracksPickedFromTheAdvisoryPlayWhenTheShowBegins) {
+    QDir().mkpath(home.file("Music/Audio Tracks"));
+    home.write("Music/Audio Tracks/song.wav",
+               SoundFiles::wav(8000, 1, 16, 8000, [](qint64, int) { return 0.1; }));
+    startAndCloseSplash();
+    // The library as found at start-up; it was made after the program started.
+    session->folders().setMusicFolder(home.file("Music/Audio Tracks"));
+    EditorWindow& editor = session->editor();
+    QImage image(16, 12, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    image.save(home.file("only.png"));
+    editor.document().addSlide(home.file("only.png"), "", "", 0);
+    editor.refreshSlideList();
+    editor.updateButtons();
+    child<QCheckBox>(&editor, "musicBox").setChecked(true);
+
+    QString listed;
+    QTimer::singleShot(0, &editor, [&] {
+        // In the track dialog, once it is up: add the first sound with Enter, then OK.
+        QTimer::singleShot(0, &editor, [&] {
+            TrackSelectionDialog& tracks = session->trackSelection();
+            listed = tracks.listFolder();
+            auto& available = child<QListWidget>(&tracks, "availableList");
+            available.setFocus();
+            QTest::keyClick(&available, Qt::Key_Return);
+            child<QPushButton>(&tracks, "okButton").click();
+        });
+        child<QPushButton>(&session->musicAdvisory(), "selectMusicButton").click();
+    });
+    child<QPushButton>(&editor, "beginShowButton").click();
+    EXPECT_EQ(listed, home.file("Music/Audio Tracks"));
+    EXPECT_EQ(editor.document().musicTracks(), QStringList({home.file("Music/Audio Tracks/song.wav")}));
+    EXPECT_TRUE(session->showWindow().isVisible());
+    EXPECT_EQ(session->showWindow().audio().musicPlayer().fileName(),
+              home.file("Music/Audio Tracks/song.wav"));
+    EXPECT_EQ(child<QLabel>(&editor, "statusPanel2").text(), "Tracks: 1") << "the summary follows the dialog";
+    session->showWindow().stop();
 }
 
 // Throws from its event handler, as a command that fails without handling its error would.
