@@ -26,6 +26,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -76,24 +77,36 @@ QString movedFolder(const QString& path, const QString& oldFolder, const QString
 
 } // namespace
 
-TrackSelectionDialog::TrackSelectionDialog(ShowDocument& document, AppFolders& folders, UserMessages& messages,
-                                           ShellFileOperations& operations, AudioEngine& engine,
-                                           std::function<void()> updateStatus, QWidget* parent)
+TrackSelectionDialog::TrackSelectionDialog(ShowDocument& document, AppFolders& folders,
+                                           UserMessages& messages, ShellFileOperations& operations,
+                                           AudioEngine& engine, std::function<void()> updateStatus,
+                                           QWidget* parent)
     : QDialog(parent), doc_(document), folders_(folders), messages_(messages), operations_(operations),
       updateStatus_(std::move(updateStatus)), previewPlayer_(new MediaPlayer(engine, this)) {
     setObjectName(QStringLiteral("trackSelectionDialog"));
     setWindowTitle(QStringLiteral("Select Audio Tracks"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     setModal(true);
     previewPlayer_->setObjectName(QStringLiteral("previewPlayer"));
+    revealTimer_ = new QTimer(this);
+    revealTimer_->setSingleShot(true);
+    revealTimer_->setInterval(20);
+    // After the tree has laid out the rows that have arrived.
+    connect(revealTimer_, &QTimer::timeout, this, [this] {
+        if (revealPending_)
+            folderTree_->scrollTo(folderModel_->index(expandRoot_), QAbstractItemView::PositionAtTop);
+    });
+
     buildLists();
     buildMenus();
     setFixedSize(612, 384);
 
     folderWatcher_ = new QFileSystemWatcher(this);
     connect(folderWatcher_, &QFileSystemWatcher::directoryChanged, this, [this] { rereadAvailable(); });
-    connect(previewPlayer_, &MediaPlayer::notified, this,
-            [this](MediaPlayer::NotifyResult result, quint64 playId) { previewFinished(int(result), playId); });
+    connect(
+        previewPlayer_, &MediaPlayer::notified, this,
+        [this](MediaPlayer::NotifyResult result, quint64 playId) { previewFinished(int(result), playId); });
 
     auto* help = makeAction(this, "helpAction", QStringLiteral("Help"));
     help->setShortcut(QKeySequence::HelpContents);
@@ -141,7 +154,8 @@ void TrackSelectionDialog::buildLists() {
     selectedList_->setObjectName(QStringLiteral("selectedList"));
     selectedList_->setAccessibleName(QStringLiteral("Selected Music or Sounds"));
     selectedList_->setSelectionMode(QAbstractItemView::SingleSelection);
-    selectedList_->setCommandKeys({QKeyCombination(Qt::Key_Delete), QKeyCombination(Qt::AltModifier, Qt::Key_Up),
+    selectedList_->setCommandKeys({QKeyCombination(Qt::Key_Delete),
+                                   QKeyCombination(Qt::AltModifier, Qt::Key_Up),
                                    QKeyCombination(Qt::AltModifier, Qt::Key_Down)});
     selectedList_->setContextMenuPolicy(Qt::CustomContextMenu);
     selectedList_->setDropFilter([this](const QMimeData* mime, QObject* source) {
@@ -286,7 +300,9 @@ void TrackSelectionDialog::prepare() {
     folderTree_->scrollTo(index, QAbstractItemView::PositionAtTop);
     expandRoot_ = cleanFolder(music);
     expandBudget_ = kExpandLimit;
+    revealPending_ = true;
     folderTree_->expand(index);
+    revealTimer_->start();
     showFolder(music);
     rebuildSelected();
     applyPreviewRule();
@@ -331,6 +347,10 @@ void TrackSelectionDialog::refreshFolders() {
 }
 
 void TrackSelectionDialog::folderLoaded(const QString& path) {
+    // The library's parents arrive one by one and push it down: keep it at the top until the
+    // user takes the tree in hand.
+    if (revealPending_ && (expandRoot_ == path || expandRoot_.startsWith(path)))
+        revealTimer_->start();
     if (expandBudget_ <= 0 || expandRoot_.isEmpty())
         return;
     if (path != expandRoot_ && !path.startsWith(expandRoot_ + QLatin1Char('/')))
@@ -340,8 +360,6 @@ void TrackSelectionDialog::folderLoaded(const QString& path) {
         folderTree_->expand(folderModel_->index(row, 0, parent));
         --expandBudget_;
     }
-    if (path == expandRoot_)
-        folderTree_->scrollTo(parent, QAbstractItemView::PositionAtTop);
 }
 
 void TrackSelectionDialog::showFolder(const QString& folder) {
@@ -406,6 +424,8 @@ void TrackSelectionDialog::rebuildSelected() {
     for (const QString& track : doc_.musicTracks()) {
         auto* item = new QListWidgetItem(fileNamePart(track), selectedList_);
         item->setData(Qt::UserRole, track);
+        // Where the track is: the list shows only its name.
+        item->setToolTip(track.trimmed());
     }
 }
 
@@ -670,6 +690,8 @@ void TrackSelectionDialog::dropOnFolder(const QString& folder) {
 bool TrackSelectionDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == folderTree_->viewport()) {
         const QEvent::Type type = event->type();
+        if (type == QEvent::MouseButtonPress || type == QEvent::Wheel)
+            revealPending_ = false;
         if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
             auto* drop = static_cast<QDropEvent*>(event);
             // Only the library's own file list drags files onto its folders.

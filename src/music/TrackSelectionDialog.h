@@ -22,6 +22,7 @@ class QAction;
 class QMenu;
 class QMimeData;
 class QFileSystemWatcher;
+class QTimer;
 class QPushButton;
 class QTreeView;
 class ShellFileOperations;
@@ -33,8 +34,8 @@ class TrackSelectionDialog : public QDialog {
 public:
     // updateStatus: run on every close, so the editor's summary shows the tracks.
     TrackSelectionDialog(ShowDocument& document, AppFolders& folders, UserMessages& messages,
-                         ShellFileOperations& operations, AudioEngine& engine, std::function<void()> updateStatus,
-                         QWidget* parent = nullptr);
+                         ShellFileOperations& operations, AudioEngine& engine,
+                         std::function<void()> updateStatus, QWidget* parent = nullptr);
     ~TrackSelectionDialog() override;
 
     // Shows the dialog modally and returns when it has closed.
@@ -120,10 +121,12 @@ private:
     QAction* newFolderAction_;
     QAction* deleteFileAction_;
     QFileSystemWatcher* folderWatcher_;
+    QTimer* revealTimer_;
 
     QString listFolder_;
     QString previewFile_;
     // The library's folders are opened as they are read, up to a limit: each one is watched.
     QString expandRoot_;
     int expandBudget_ = 0;
+    bool revealPending_ = false;
 };

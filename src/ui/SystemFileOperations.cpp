@@ -178,39 +178,69 @@ private:
 
 } // namespace
 
-// The progress of one batch, in bytes plus a weight per file. The dialog appears only once the
-// batch has run half a second; Cancel can be pressed only while it is on screen, since the
-// dialog handles its events when it is given a new value.
+// The progress of one batch, in bytes plus a weight per file. The dialog is made only once the
+// batch has worked for half a second, so a short batch never flashes one; time the user spends
+// answering a question is not work, and the dialog steps aside while a question or a message is
+// open. Cancel can be pressed only while it is on screen, since the dialog handles its events
+// when it is given a new value.
 class SystemFileOperations::Progress {
 public:
-    Progress(QWidget* parent, const QString& title, qint64 total) : dialog_(parent), total_(total) {
+    Progress(QWidget* parent, const QString& title, qint64 total, int delayMs)
+        : parent_(parent), title_(title), total_(total), delayMs_(delayMs) {
         while ((total_ >> shift_) > INT_MAX / 2)
             ++shift_;
-        dialog_.setObjectName(QStringLiteral("progress"));
-        dialog_.setWindowTitle(title);
-        dialog_.setWindowModality(Qt::WindowModal);
-        dialog_.setMinimumDuration(kShowAfterMs);
-        dialog_.setRange(0, static_cast<int>(total_ >> shift_));
-        dialog_.setValue(0);
         clock_.start();
     }
 
-    void setFile(const QString& name) { dialog_.setLabelText(name); }
+    void setFile(const QString& name) {
+        name_ = name;
+        if (dialog_)
+            dialog_->setLabelText(name);
+    }
     void step(qint64 bytes) { reach(done_ + bytes); }
     void reach(qint64 done) {
         done_ = std::min(done, total_);
-        // Left to itself, QProgressDialog appears as soon as it estimates that the rest will take
-        // longer than the minimum duration; a short batch should not flash a dialog.
-        if (dialog_.isVisible() || clock_.elapsed() >= kShowAfterMs)
-            dialog_.setValue(static_cast<int>(done_ >> shift_));
+        if (!dialog_ && clock_.elapsed() >= delayMs_)
+            open();
+        if (dialog_)
+            dialog_->setValue(static_cast<int>(done_ >> shift_));
     }
-    bool cancelled() const { return dialog_.wasCanceled(); }
+    bool cancelled() const { return dialog_ && dialog_->wasCanceled(); }
+
+    // Puts a question or a message to the user with the dialog out of the way.
+    template <class Ask> auto aside(Ask ask) {
+        const bool shown = dialog_ && dialog_->isVisible();
+        if (shown)
+            dialog_->hide();
+        const auto answer = ask();
+        if (shown && !dialog_->wasCanceled())
+            dialog_->show();
+        clock_.restart();
+        return answer;
+    }
 
 private:
-    QProgressDialog dialog_;
+    void open() {
+        dialog_ = std::make_unique<QProgressDialog>(parent_);
+        dialog_->setObjectName(QStringLiteral("progress"));
+        dialog_->setWindowTitle(title_);
+        dialog_->setWindowModality(Qt::WindowModal);
+        dialog_->setMinimumDuration(0);
+        dialog_->setAutoReset(false);
+        dialog_->setAutoClose(false);
+        dialog_->setRange(0, static_cast<int>(total_ >> shift_));
+        dialog_->setLabelText(name_);
+        dialog_->show();
+    }
+
+    QWidget* parent_;
+    QString title_;
+    QString name_;
+    std::unique_ptr<QProgressDialog> dialog_;
     QElapsedTimer clock_;
     qint64 total_;
     qint64 done_ = 0;
+    int delayMs_;
     int shift_ = 0;
 };
 
@@ -221,7 +251,7 @@ struct SystemFileOperations::Result {
 
 SystemFileOperations::SystemFileOperations(UserMessages& messages, QWidget* dialogParent)
     : messages_(messages), dialogParent_(dialogParent), copyPiece_(&FileCopy::copy),
-      pieceSize_(kDefaultPiece) {}
+      pieceSize_(kDefaultPiece), progressDelayMs_(kShowAfterMs) {}
 
 void SystemFileOperations::setCopyPiece(CopyPiece copyPiece, qint64 pieceSize) {
     copyPiece_ = std::move(copyPiece);
@@ -269,22 +299,30 @@ bool SystemFileOperations::renameFolder(const QString& path, const QString& newN
 }
 
 QList<ShellFileOperations::Outcome> SystemFileOperations::trash(const QStringList& paths) {
-    Progress progress(dialogParent_, QStringLiteral("Deleting Files"), paths.size() * kFileWeight);
+    Progress progress(dialogParent_, QStringLiteral("Deleting Files"), paths.size() * kFileWeight,
+                      progressDelayMs_);
     QList<Outcome> outcomes;
     for (const QString& path : paths) {
         if (progress.cancelled())
             break;
         const QString name = nameOf(path);
         progress.setFile(name);
-        if (messages_.ask(MessageKind::Confirmation, MessageButtons::YesNo,
-                          QStringLiteral("Move '%1' to the trash?").arg(name)) != MessageAnswer::Yes) {
+        const MessageAnswer answer = progress.aside([&] {
+            return messages_.ask(MessageKind::Confirmation, MessageButtons::YesNo,
+                                 QStringLiteral("Move '%1' to the trash?").arg(name));
+        });
+        if (answer != MessageAnswer::Yes) {
             outcomes << Outcome::Skipped;
         } else {
             QString reason;
             if (moveToTrash(path, &reason)) {
                 outcomes << Outcome::Done;
             } else {
-                messages_.error(QStringLiteral("Unable to move '%1' to the trash: %2").arg(name, reason));
+                progress.aside([&] {
+                    return messages_.ask(
+                        MessageKind::Error, MessageButtons::Ok,
+                        QStringLiteral("Unable to move '%1' to the trash: %2").arg(name, reason));
+                });
                 outcomes << Outcome::Failed;
             }
         }
@@ -354,9 +392,10 @@ QList<ShellFileOperations::Outcome> SystemFileOperations::transfer(Transfer kind
         total += weights.last();
     }
 
-    Progress progress(
-        dialogParent_,
-        kind == Transfer::Move ? QStringLiteral("Moving Files") : QStringLiteral("Copying Files"), total);
+    Progress progress(dialogParent_,
+                      kind == Transfer::Move ? QStringLiteral("Moving Files")
+                                             : QStringLiteral("Copying Files"),
+                      total, progressDelayMs_);
     QList<Outcome> outcomes;
     qint64 done = 0;
     for (qsizetype i = 0; i < count && !progress.cancelled(); ++i) {
@@ -381,7 +420,10 @@ ShellFileOperations::Outcome SystemFileOperations::transferOne(Transfer kind, co
     const auto fail = [&](const QString& reason) {
         const QString text = kind == Transfer::Move ? QStringLiteral("Unable to move '%1' to '%2': %3")
                                                     : QStringLiteral("Unable to copy '%1' to '%2': %3");
-        messages_.error(text.arg(nameOf(source), folder, reason));
+        progress.aside([&] {
+            return messages_.ask(MessageKind::Error, MessageButtons::Ok,
+                                 text.arg(nameOf(source), folder, reason));
+        });
         return Outcome::Failed;
     };
 
@@ -395,9 +437,11 @@ ShellFileOperations::Outcome SystemFileOperations::transferOne(Transfer kind, co
     if (::lstat(to.constData(), &targetStat) == 0) {
         if (sameFile(sourceStat, targetStat))
             return fail(QStringLiteral("The source and the target are the same file."));
-        const MessageAnswer answer = messages_.ask(
-            MessageKind::Confirmation, MessageButtons::YesNoCancel,
-            QStringLiteral("'%1' already exists in '%2'. Replace it?").arg(nameOf(target), folder));
+        const MessageAnswer answer = progress.aside([&] {
+            return messages_.ask(
+                MessageKind::Confirmation, MessageButtons::YesNoCancel,
+                QStringLiteral("'%1' already exists in '%2'. Replace it?").arg(nameOf(target), folder));
+        });
         if (answer == MessageAnswer::Cancel)
             return Outcome::Cancelled;
         if (answer != MessageAnswer::Yes)

@@ -33,6 +33,8 @@ public:
     // A file's bytes are copied pieceSize at a time, so that the progress moves and Cancel is
     // honoured within a big file. Tests put a piece copier in that fails or cancels on cue.
     void setCopyPiece(CopyPiece copyPiece, qint64 pieceSize);
+    // How long a batch works before its progress dialog appears (half a second).
+    void setProgressDelay(int ms) { progressDelayMs_ = ms; }
 
 private:
     enum class Transfer { Move, Copy };
@@ -49,4 +51,5 @@ private:
     QWidget* dialogParent_;
     CopyPiece copyPiece_;
     qint64 pieceSize_;
+    int progressDelayMs_;
 };

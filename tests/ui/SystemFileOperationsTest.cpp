@@ -228,6 +228,7 @@ TEST_F(FileOperations, CancelInTheProgressDialogStopsWithinABigFile) {
     const QStringList sources = {temp.write("big.bin", QByteArray(4 * 4096, 'b')),
                                  temp.write("next.bin", "n")};
     int pieces = 0;
+    ops.setProgressDelay(0);
     ops.setCopyPiece(
         [&](int in, int out, qint64 count, QString* error) {
             if (++pieces == 2)
@@ -292,15 +293,19 @@ TEST_F(FileOperations, MoveToAnotherFileSystemCopiesThenRemovesTheSource) {
               QStringList({"Unable to move 'b.flac' to '" + shm + "': Input/output error"}));
 }
 
-// Records the title of the progress dialog that is up when a question comes.
+// Records the title of the progress dialog when a question comes, and whether it is in the way.
 class TitleAtQuestion : public UserMessages {
 public:
     explicit TitleAtQuestion(QWidget& parent) : parent_(parent) {}
     MessageAnswer ask(MessageKind, MessageButtons, const QString&) override {
-        titles << child<QProgressDialog>(&parent_, "progress").windowTitle();
+        const auto* progress = parent_.findChild<QProgressDialog*>(QStringLiteral("progress"));
+        titles << (progress ? progress->windowTitle() : QStringLiteral("none"));
+        if (progress && progress->isVisible())
+            ++inTheWay;
         return MessageAnswer::No;
     }
     QStringList titles;
+    int inTheWay = 0;
 
 private:
     QWidget& parent_;
@@ -309,19 +314,30 @@ private:
 TEST_F(FileOperations, ProgressDialogIsNamedForItsBatchAndAppearsAfterHalfASecond) {
     TitleAtQuestion titles(parent);
     SystemFileOperations asking(titles, &parent);
+    // At once, so that the second question of each batch finds the dialog made by the first file.
+    asking.setProgressDelay(0);
     const QString file = temp.write("a.mp3", "a");
     const QString there = temp.write("a.mp3.copy", ""); // so that move and copy ask
-    asking.trash({file});
-    asking.move({file}, {there});
-    asking.copy({file}, {there});
-    EXPECT_EQ(titles.titles, QStringList({"Deleting Files", "Moving Files", "Copying Files"}));
+    asking.trash({file, file});
+    asking.move({file, file}, {there, there});
+    asking.copy({file, file}, {there, there});
+    EXPECT_EQ(titles.titles,
+              QStringList({"none", "Deleting Files", "none", "Moving Files", "none", "Copying Files"}));
+    EXPECT_EQ(titles.inTheWay, 0) << "a question is never answered behind the progress dialog";
+
+    // Without being told, a batch of questions alone never shows the dialog: answering is no work.
+    TitleAtQuestion slow(parent);
+    SystemFileOperations unhurried(slow, &parent);
+    unhurried.trash({file, file});
+    EXPECT_EQ(slow.titles, QStringList({"none", "none"}));
 
     // One byte a piece: after 0.1 s Qt alone would already show the dialog, since the rest looks
     // long; it must wait for the half second.
     QList<bool> visible;
     ops.setCopyPiece(
         [&](int in, int out, qint64 count, QString* error) {
-            visible << child<QProgressDialog>(&parent, "progress").isVisible();
+            const auto* progress = parent.findChild<QProgressDialog*>(QStringLiteral("progress"));
+            visible << (progress && progress->isVisible());
             if (visible.size() <= 2)
                 std::this_thread::sleep_for(std::chrono::milliseconds(visible.size() == 1 ? 100 : 450));
             return FileCopy::copy(in, out, count, error);
