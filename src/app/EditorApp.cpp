@@ -7,6 +7,7 @@
 #include "EditorWindow.h"
 #include "HelpViewer.h"
 #include "QtFileDialogs.h"
+#include "SystemPrinterDevice.h"
 #include "WorkFolder.h"
 
 #include <QApplication>
@@ -29,7 +30,9 @@ int runEditor(UserMessages& messages, AudioEngine& engine, const QString& argume
     DesktopHelpViewer help;
     SystemDiskSpace disk;
     QSettings settings;
+    SystemPrinterDevice printer;
     EditorServices services{messages, dialogs, help, disk, settings, engine, &EditorSession::showSplash};
+    services.printer = &printer;
     EditorSession session(services, work, AppFolders::guideFile());
     dialogs.setParent(&session.editor());
     if (auto* onScreen = dynamic_cast<DialogMessages*>(&messages))
