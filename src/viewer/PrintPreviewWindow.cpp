@@ -85,6 +85,8 @@ PrintPreviewWindow::PrintPreviewWindow(UserMessages& messages, PrinterDevice& pr
     paper.setColor(QPalette::Window, Qt::white);
     paper.setColor(QPalette::WindowText, Qt::black);
     pageOutline_->setPalette(paper);
+    // Its own role: a child otherwise fills with the grey panel's.
+    pageOutline_->setBackgroundRole(QPalette::Window);
     pageOutline_->setAutoFillBackground(true);
     miniature_ = new PictureWidget(messages, pagePanel_);
     miniature_->setObjectName(QStringLiteral("miniature"));

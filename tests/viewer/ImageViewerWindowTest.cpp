@@ -221,4 +221,13 @@ TEST_F(ImageViewerWindowTest, EveryControlHasAName) {
     EXPECT_EQ(accessibleName(zoomSlider()), "Zoom");
 }
 
+TEST(ViewerGuideTest, TheGuideHasAPartForEveryHelpContextOfBothWindows) {
+    const QByteArray guide = TempFolder::read(QStringLiteral(ORVANNE_GUIDE));
+    ASSERT_FALSE(guide.isEmpty()) << ORVANNE_GUIDE;
+    for (const int context : {ImageViewerWindow::kZoomHelpContext, PrintPreviewWindow::kHelpContext,
+                              PrintPreviewWindow::kPageHelpContext, PrintPreviewWindow::kScaleHelpContext,
+                              PrintPreviewWindow::kSetupHelpContext})
+        EXPECT_TRUE(guide.contains("id=\"context-" + QByteArray::number(context) + "\"")) << context;
+}
+
 } // namespace
