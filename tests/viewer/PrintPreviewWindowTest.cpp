@@ -137,8 +137,8 @@ TEST_F(PrintPreviewWindowTest, PrintDrawsOnePageIntoThePrintRectangleAndCloses) 
 }
 
 TEST_F(PrintPreviewWindowTest, AFailureAtAnyStepIsReportedAndLeavesTheWorkingFolderAlone) {
-    // The show's own picture named like the old temporary print file, in the working folder the
-    // program runs in.
+    // A picture of the show called tmpbmp.bmp in the working folder the program runs in: printing
+    // writes no file of its own, so whatever the show's pictures are called, they stay untouched.
     const QString work = home.file("work");
     QDir().mkpath(work);
     home.write("work/tmpbmp.bmp", "the show's picture");
