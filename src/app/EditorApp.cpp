@@ -8,6 +8,7 @@
 #include "HelpViewer.h"
 #include "QtFileDialogs.h"
 #include "SystemFileOperations.h"
+#include "SystemPrinterDevice.h"
 #include "TrackSelectionDialog.h"
 #include "WorkFolder.h"
 
@@ -32,8 +33,10 @@ int runEditor(UserMessages& messages, AudioEngine& engine, const QString& argume
     SystemDiskSpace disk;
     QSettings settings;
     SystemFileOperations files(messages);
+    SystemPrinterDevice printer;
     EditorServices services{messages, dialogs, help,  disk,
                             settings, engine,  files, &EditorSession::showSplash};
+    services.printer = &printer;
     EditorSession session(services, work, AppFolders::guideFile());
     dialogs.setParent(&session.editor());
     files.setDialogParent(&session.trackSelection());

@@ -3,7 +3,9 @@
 #include "AboutBox.h"
 #include "AppFolders.h"
 #include "EditorWindow.h"
+#include "ImageViewerWindow.h"
 #include "MusicAdvisoryDialog.h"
+#include "PrintPreviewWindow.h"
 #include "ProgressWindow.h"
 #include "RecentFiles.h"
 #include "ShowDocument.h"
@@ -12,6 +14,7 @@
 #include "ShowLauncher.h"
 #include "ShowWindow.h"
 #include "SlidePropertiesDialog.h"
+#include "SystemPrinterDevice.h"
 #include "TrackSelectionDialog.h"
 
 #include <QFileInfo>
@@ -22,6 +25,7 @@
 
 namespace {
 const QString kGeometryKey = QStringLiteral("editor/geometry");
+const QString kViewerGeometryKey = QStringLiteral("viewer/geometry");
 } // namespace
 
 EditorSession::EditorSession(const EditorServices& services, const QString& workFolder,
@@ -39,6 +43,25 @@ EditorSession::EditorSession(const EditorServices& services, const QString& work
         editor_->document(), folders_, services.messages, services.files, services.engine,
         [this] { editor_->updateStatus(); }, editor_.get());
     show_ = std::make_unique<ShowWindow>(*editor_, services.engine);
+    {
+        // The viewer and its print preview; the viewer holds the preview, so the preview is
+        // made first.
+        if (!services.printer)
+            systemPrinter_ = std::make_unique<SystemPrinterDevice>();
+        PrinterDevice& printer = services.printer ? *services.printer : *systemPrinter_;
+        printPreview_ =
+            std::make_unique<PrintPreviewWindow>(services.messages, printer, services.dialogs, editor_.get());
+        viewer_ = std::make_unique<ImageViewerWindow>(services.messages, *printPreview_, editor_.get());
+        const auto help = [this](int context) { editor_->showHelp(context); };
+        printPreview_->setHelp(help);
+        viewer_->setHelp(help);
+        connect(editor_.get(), &EditorWindow::viewImageRequested, viewer_.get(),
+                &ImageViewerWindow::showImage);
+        // The viewer opens where, and as large as, the user left it.
+        const QByteArray viewerGeometry = services.settings.value(kViewerGeometryKey).toByteArray();
+        if (!viewerGeometry.isEmpty())
+            viewer_->restoreGeometry(viewerGeometry);
+    }
     progress_ = std::make_unique<ProgressWindow>();
     editor_->setShowWindow(show_.get());
     musicAdvisory_->setSelectTracks([this] { editor_->selectAudioTracks(); });
@@ -80,6 +103,7 @@ EditorSession::EditorSession(const EditorServices& services, const QString& work
 
 EditorSession::~EditorSession() {
     services_.settings.setValue(kGeometryKey, editor_->saveGeometry());
+    services_.settings.setValue(kViewerGeometryKey, viewer_->saveGeometry());
     // The show window reads the editor while it exists: it goes first.
     show_.reset();
 }

@@ -17,7 +17,10 @@ class DiskSpace;
 class EditorWindow;
 class FileDialogs;
 class HelpViewer;
+class ImageViewerWindow;
 class MusicAdvisoryDialog;
+class PrintPreviewWindow;
+class PrinterDevice;
 class ProgressWindow;
 class QSettings;
 class QWidget;
@@ -42,6 +45,8 @@ struct EditorServices {
     std::function<void(QWidget* parent, std::function<void()> done)> splash;
     // The music library, where sounds for slides are picked first; empty: the standard one.
     QString musicFolder = QString();
+    // The printer the print preview prints on; null: the system's.
+    PrinterDevice* printer = nullptr;
 };
 
 class EditorSession : public QObject {
@@ -62,6 +67,8 @@ public:
     AppFolders& folders() { return folders_; }
     ShowFileCommands& commands() { return *commands_; }
     RecentFiles& recentFiles() { return *recent_; }
+    ImageViewerWindow& imageViewer() { return *viewer_; }
+    PrintPreviewWindow& printPreview() { return *printPreview_; }
 
     // The standard splash: the about box without its strip, for three seconds or a click.
     static void showSplash(QWidget* parent, std::function<void()> done);
@@ -82,6 +89,10 @@ private:
     std::unique_ptr<MusicAdvisoryDialog> musicAdvisory_;
     std::unique_ptr<TrackSelectionDialog> trackSelection_;
     std::unique_ptr<ShowWindow> show_;
+    // The image viewer and its print preview.
+    std::unique_ptr<PrinterDevice> systemPrinter_;
+    std::unique_ptr<PrintPreviewWindow> printPreview_;
+    std::unique_ptr<ImageViewerWindow> viewer_;
     std::unique_ptr<ProgressWindow> progress_;
     std::unique_ptr<ShowLauncher> launcher_;
     ShowFileCommands* commands_ = nullptr;

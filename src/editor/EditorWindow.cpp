@@ -1058,7 +1058,7 @@ void EditorWindow::selectAudioTracks() {
 }
 
 void EditorWindow::showImage(const QString& path, const QString& caption) {
-    emit imageViewRequested(path, caption);
+    emit viewImageRequested(path, caption);
 }
 
 void EditorWindow::showAbout() {

@@ -132,7 +132,7 @@ signals:
     void slidePropertiesRequested();
     void beginShowRequested();
     void trackSelectionRequested();
-    void imageViewRequested(const QString& path, const QString& caption);
+    void viewImageRequested(const QString& path, const QString& caption);
     void aboutRequested();
     // A file was dropped on the window (not on the slide list): the first of them.
     void fileDropped(const QString& path);

@@ -2,14 +2,17 @@
 // the program-wide error handler.
 
 #include "EditorSession.h"
+#include "AccessibleNames.h"
 #include "ChildWidget.h"
 #include "EditorWindow.h"
 #include "FakeDiskSpace.h"
 #include "FakeFileOperations.h"
 #include "FakeHelpViewer.h"
+#include "ImageViewerWindow.h"
 #include "MediaPlayer.h"
 #include "MusicAdvisoryDialog.h"
 #include "OrvanneApplication.h"
+#include "PrintPreviewWindow.h"
 #include "ProgressReport.h"
 #include "ScriptedFileDialogs.h"
 #include "ScriptedMessages.h"
@@ -289,6 +292,39 @@ TEST_F(EditorSessionTest, TracksPickedFromTheAdvisoryPlayWhenTheShowBegins) {
               home.file("Music/Audio Tracks/song.wav"));
     EXPECT_EQ(child<QLabel>(&editor, "statusPanel2").text(), "Tracks: 1") << "the summary follows the dialog";
     session->showWindow().stop();
+}
+
+TEST_F(EditorSessionTest, ViewImageOpensTheViewerWhichKeepsItsPlaceForTheNextRun) {
+    startAndCloseSplash();
+    QDir().mkpath(home.file("pics"));
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    image.save(home.file("pics/a.png"));
+    EditorWindow& editor = session->editor();
+    editor.showFolder(home.file("pics"));
+    editor.viewImage();
+
+    ImageViewerWindow& viewer = session->imageViewer();
+    ASSERT_TRUE(viewer.isVisible());
+    EXPECT_EQ(viewer.windowTitle(), "Orvanne - a.png");
+    EXPECT_EQ(accessibleName(child<QWidget>(&viewer, "captionLabel")), "Caption: None");
+    // F1 in the viewer and in its preview opens the guide at their parts.
+    viewer.showContextHelp();
+    viewer.printPreview();
+    ASSERT_TRUE(session->printPreview().isVisible());
+    session->printPreview().showContextHelp();
+    ASSERT_EQ(help.shown.size(), 2);
+    EXPECT_EQ(help.shown[0].second, "context-830");
+    EXPECT_EQ(help.shown[1].second, "context-270");
+    session->printPreview().close();
+
+    viewer.resize(700, 520);
+    viewer.close();
+    session.reset();
+    EditorServices services{messages, dialogs, help,  disk,
+                            settings, engine,  files, [](QWidget*, std::function<void()>) {}};
+    session = std::make_unique<EditorSession>(services, work, home.file("guide.html"));
+    EXPECT_EQ(session->imageViewer().size(), QSize(700, 520));
 }
 
 // Throws from its event handler, as a command that fails without handling its error would.

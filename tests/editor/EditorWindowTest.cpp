@@ -391,7 +391,7 @@ TEST_F(EditorWindowTest, SwitchingThePreviewOffAndOn) {
 }
 
 TEST_F(EditorWindowTest, ViewImageOpensTheViewerOnTheSlideTheUserIsOn) {
-    QSignalSpy viewer(window.get(), &EditorWindow::imageViewRequested);
+    QSignalSpy viewer(window.get(), &EditorWindow::viewImageRequested);
     QDir().mkpath(home.file("none"));
     window->showFolder(home.file("none"));
     window->viewImage();
@@ -599,8 +599,8 @@ TEST_F(EditorWindowTest, F1OpensTheGuideAtThePartForWhatHasTheFocus) {
     const struct {
         const char* widget;
         int context;
-    } cases[] = {{"slideList", 220}, {"sourceList", 220}, {"folderTree", 220},
-                 {"selectTracksButton", 230}, {"loopBox", 240}, {"delaySlider", 240}};
+    } cases[] = {{"slideList", 220},          {"sourceList", 220}, {"folderTree", 220},
+                 {"selectTracksButton", 230}, {"loopBox", 240},    {"delaySlider", 240}};
     for (const auto& c : cases) {
         child<QWidget>(window.get(), c.widget).setFocus();
         QApplication::processEvents();
