@@ -130,9 +130,7 @@ TEST(SoundFile, SoundFontIsFoundInFoldersAndItsAbsenceIsExplained) {
 
 TEST(SoundFile, ProbeCommandPrintsOneJsonLinePerFile) {
     // Test programs and tools share the build's bin folder.
-    QString bin = qEnvironmentVariable("ORVANNE_BIN_DIR");
-    if (bin.isEmpty())
-        bin = QCoreApplication::applicationDirPath();
+    const QString bin = QCoreApplication::applicationDirPath();
     const QString tool = bin + QStringLiteral("/orvanne-cjf");
     if (!QFile::exists(tool))
         GTEST_SKIP() << "orvanne-cjf is not built";
