@@ -15,6 +15,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <mutex>
+#include <unordered_set>
 #include <vector>
 
 #include <libwmf/api.h>
@@ -402,6 +403,15 @@ struct Recorder {
     std::vector<std::unique_ptr<QImage>> bitmaps; // owned here; libwmf only holds pointers
     qint64 bitmapPixels = 0;
     std::shared_ptr<const QPainterPath> clip;
+
+    // The image behind a bitmap the player hands back, when it is one of ours. The player keeps
+    // brushes and bitmaps in object slots that a later record can reuse for a pen or a font, and
+    // the bitmap field of a reused slot holds whatever lay there: only a pointer this recorder
+    // gave out is ever taken for an image.
+    const QImage* image(const void* data) const {
+        return data && ownBitmaps.contains(data) ? static_cast<const QImage*>(data) : nullptr;
+    }
+    std::unordered_set<const void*> ownBitmaps;
 };
 
 Recorder* recorder(wmfAPI* api) {
@@ -480,7 +490,7 @@ Qt::PenStyle penStyle(unsigned style) {
     }
 }
 
-QBrush brushOf(const wmfBrush* b) {
+QBrush brushOf(wmfAPI* api, const wmfBrush* b) {
     if (!b)
         return Qt::NoBrush;
     switch (WMF_BRUSH_STYLE(b)) {
@@ -495,8 +505,8 @@ QBrush brushOf(const wmfBrush* b) {
     case BS_PATTERN:
     case BS_DIBPATTERN:
     case BS_DIBPATTERNPT:
-        if (b->bmp.data)
-            return QBrush(*static_cast<const QImage*>(b->bmp.data));
+        if (const QImage* pattern = recorder(api)->image(b->bmp.data))
+            return QBrush(*pattern);
         return QBrush(colour(b->lbColor));
     default:
         return QBrush(colour(b->lbColor));
@@ -513,7 +523,7 @@ Style styleOf(wmfAPI* api, const wmfDC* dc, bool filled) {
         s.penColour = colour(dc->pen->lopnColor);
     }
     if (filled) {
-        s.brush = brushOf(dc->brush);
+        s.brush = brushOf(api, dc->brush);
         if (dc->brush && WMF_BRUSH_STYLE(dc->brush) == BS_HATCHED && dc->bgmode == OPAQUE)
             s.hatchBackground = colour(dc->bgcolor);
     }
@@ -655,7 +665,7 @@ void ropDraw(wmfAPI* api, wmfROP_Draw_t* d) {
         brush = Qt::black;
         break;
     default:
-        brush = brushOf(d->dc->brush);
+        brush = brushOf(api, d->dc->brush);
         break;
     }
     const QRectF r = rect(d->TL, d->BR);
@@ -683,13 +693,13 @@ void regionPaint(wmfAPI* api, wmfPolyRectangle_t* d) {
     QPainterPath area;
     for (unsigned i = 0; i < d->count; ++i)
         area.addRect(rect(d->TL[i], d->BR[i]));
-    fillUnderClip(api, area, brushOf(d->dc->brush));
+    fillUnderClip(api, area, brushOf(api, d->dc->brush));
 }
 
 void regionFrame(wmfAPI* api, wmfPolyRectangle_t* d) {
     if (!d->TL || !d->BR)
         return;
-    const QBrush brush = brushOf(d->dc->brush);
+    const QBrush brush = brushOf(api, d->dc->brush);
     const double w = std::max(0.0f, d->width), h = std::max(0.0f, d->height);
     QPainterPath frame;
     frame.setFillRule(Qt::OddEvenFill);
@@ -814,6 +824,7 @@ void bmpRead(wmfAPI* api, wmfBMP_Read_t* r) {
     rec->bitmapPixels += width * height;
     rec->bitmaps.push_back(std::make_unique<QImage>(std::move(image)));
     const QImage* stored = rec->bitmaps.back().get();
+    rec->ownBitmaps.insert(stored);
     r->bmp.width = static_cast<U16>(stored->width());
     r->bmp.height = static_cast<U16>(stored->height());
     r->bmp.data = const_cast<QImage*>(stored);
@@ -823,9 +834,10 @@ void bmpRead(wmfAPI* api, wmfBMP_Read_t* r) {
 void bmpFree(wmfAPI*, wmfBMP*) {}
 
 void bmpDraw(wmfAPI* api, wmfBMP_Draw_t* d) {
-    if (!d->bmp.data)
+    const QImage* bitmap = recorder(api)->image(d->bmp.data);
+    if (!bitmap)
         return;
-    const QImage& image = *static_cast<const QImage*>(d->bmp.data);
+    const QImage& image = *bitmap;
     const QRect source(d->crop.x, d->crop.y, d->crop.w, d->crop.h);
     const QRect part = source.intersected(image.rect());
     if (part.isEmpty())

@@ -1,6 +1,7 @@
 // Metafiles written record by record, decoded, rendered, and checked pixel by pixel.
 
 #include "ImageDecoder.h"
+#include "RegressionInputs.h"
 #include "TempFolder.h"
 #include "WmfWriter.h"
 
@@ -296,6 +297,40 @@ TEST(Metafile, EmbeddedBitmapsAreStretchedIntoTheirRectangle) {
     const QImage half = render(d);
     EXPECT_EQ(half.pixel(55, 55), Red);
     EXPECT_EQ(half.pixel(25, 25), White);
+}
+
+// A pattern brush fills with the bitmap the record carries. The player keeps brushes in object
+// slots that a later record may reuse for a pen; a brush still selected from such a slot once had
+// the pen's bytes taken for a pointer to an image. Only bitmaps the decoder made itself are used.
+TEST(Metafile, PatternBrushesFillWithTheirOwnBitmapAndNothingElse) {
+    QImage tile(2, 2, QImage::Format_RGB32);
+    tile.setPixel(0, 0, Red);
+    tile.setPixel(1, 0, Green);
+    tile.setPixel(0, 1, Blue);
+    tile.setPixel(1, 1, White);
+    WmfWriter w = canvas();
+    w.dibPatternBrush(tile);
+    w.selectObject(0);
+    w.rectangle(-10, -10, 110, 110);
+    const QImage img = render(w);
+    // The tile is scaled and smoothed with the drawing, so its colours are told apart by their
+    // dominant channel.
+    int reddish = 0, greenish = 0, bluish = 0;
+    for (int y = 10; y < 90; ++y)
+        for (int x = 10; x < 90; ++x) {
+            const QRgb p = img.pixel(x, y);
+            reddish += qRed(p) > 150 && qGreen(p) < 100 && qBlue(p) < 100;
+            greenish += qGreen(p) > 150 && qRed(p) < 100 && qBlue(p) < 100;
+            bluish += qBlue(p) > 150 && qRed(p) < 100 && qGreen(p) < 100;
+        }
+    EXPECT_GT(reddish, 100);
+    EXPECT_GT(greenish, 100);
+    EXPECT_GT(bluish, 100);
+
+    TempFolder dir;
+    const DecodeResult reused =
+        decodeBytes(dir, regressionInput("wmf", "reused-brush-slot-wild-pattern-pointer.wmf"));
+    EXPECT_TRUE(reused.failed() || !reused.picture.toImage(QSize(40, 30)).isNull());
 }
 
 TEST(Metafile, HeaderCountsThatUnderstateTheTruthAreCorrected) {
