@@ -111,7 +111,10 @@ bool bitmapIsComplete(const std::optional<BitmapHeader>& h, qint64 fileSize, QSt
     // Not a BMP file, or one whose layout the reader judges itself.
     if (!h || h->isCore() || !h->isUncompressed() || h->width <= 0 || h->bits == 0)
         return true;
-    if (fileSize < qint64(h->pixelOffset) + h->rowBytes() * h->height) {
+    // Compared by division: a header may claim a row and a height whose product is beyond any
+    // integer.
+    const qint64 available = fileSize - qint64(h->pixelOffset);
+    if (available < 0 || (h->height > 0 && h->rowBytes() > available / h->height)) {
         *error = QStringLiteral("The bitmap's pixel data ends before the end of the picture");
         return false;
     }

@@ -3,6 +3,7 @@
 
 #include "ImageDecoder.h"
 #include "PcxWriter.h"
+#include "RegressionInputs.h"
 #include "TempFolder.h"
 #include "WmfWriter.h"
 
@@ -304,6 +305,24 @@ TEST(Decoder, BrokenFilesCarryTheDecoderReasonAndTheReadingNotice) {
         EXPECT_EQ(r.failedMessage, notices[i]) << cases[i].first.toStdString();
         EXPECT_FALSE(r.reportedByCaller);
     }
+}
+
+// A header may claim rows and a height whose product no integer holds; the completeness check
+// once multiplied them (undefined behaviour, caught by the sanitizer build) and now divides.
+TEST(Decoder, BitmapHeadersClaimingMoreThanAnyIntegerAreDamage) {
+    TempFolder dir;
+    QByteArray huge = bitmap16({{0x7FFF}}, 0);
+    qToLittleEndian<qint32>(0x7FFFFFFF, huge.data() + 18);  // width
+    qToLittleEndian<qint32>(-0x7FFFFFFF, huge.data() + 22); // height, top-down
+    qToLittleEndian<quint16>(32, huge.data() + 28);         // bits
+    const DecodeResult r = decodeImageFile(dir.write("huge.bmp", huge));
+    EXPECT_EQ(r.errorText, "The bitmap's pixel data ends before the end of the picture");
+    EXPECT_EQ(r.failedMessage, "Reading bmp file failed");
+
+    const DecodeResult found = decodeImageFile(
+        regressionPath(QStringLiteral("image"), QStringLiteral("bmp-rowbytes-mul-overflow.bmp")));
+    EXPECT_TRUE(found.picture.isEmpty());
+    EXPECT_EQ(found.failedMessage, "Reading bmp file failed");
 }
 
 TEST(Decoder, DamagedMetafilesAndIconsRaise) {
