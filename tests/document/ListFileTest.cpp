@@ -1,5 +1,7 @@
 #include "ListFile.h"
+#include "CombinedFormat.h"
 #include "PathNames.h"
+#include "RegressionInputs.h"
 #include "ShowDocument.h"
 #include "TempFolder.h"
 #include "TextCodec.h"
@@ -55,6 +57,27 @@ TEST(ListFile, SixFilesHoldNamesWithoutFolders) {
     EXPECT_EQ(TempFolder::read(tmp.file("CfgSet.lst")), QByteArray("-2147483633\r\nTRUE\r\n"));
 
     EXPECT_FALSE(WorkFolder::writeListFiles(tmp.file("missing"), doc));
+}
+
+// Captions are stored in 80 bytes. A caption whose 80th byte falls inside a character beyond the
+// basic plane once lost half of it, which came back as "?": the cut is now before the character.
+TEST(ListFile, CaptionsCutToTheirFieldKeepWholeCharacters) {
+    QStringList captions = ListFile::parse(
+        regressionInput(QStringLiteral("listfile"), QStringLiteral("shortstring-splits-surrogate-pair.lst")));
+    ASSERT_FALSE(captions.isEmpty());
+    // A face (four bytes in UTF-8, two halves in UTF-16) at every place around the 80th byte.
+    for (int before = 70; before <= 80; ++before)
+        captions << QString(before, QLatin1Char('<')) + QStringLiteral("\U0001F610g");
+    for (const QString& caption : captions) {
+        const QByteArray stored = CombinedFormat::shortStringBytes(caption, EntryRecord::kCaptionCapacity);
+        EXPECT_LE(stored.size(), EntryRecord::kCaptionCapacity);
+        const QString read = TextCodec::decode(stored);
+        EXPECT_TRUE(caption.startsWith(read)) << read.toStdString();
+        EXPECT_FALSE(read.contains(QChar(0xFFFD)) ||
+                     read.count(QLatin1Char('?')) > caption.count(QLatin1Char('?')));
+        const qsizetype kept = read.size();
+        EXPECT_FALSE(kept > 0 && kept < caption.size() && caption.at(kept).isLowSurrogate());
+    }
 }
 
 TEST(WorkFolder, TakesTheFirstFreeNumberPrivately) {
