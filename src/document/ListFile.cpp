@@ -1,9 +1,9 @@
 #include "ListFile.h"
 
+#include "ReplacingFile.h"
 #include "TextCodec.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 // A list file holds a line per slide or track; anything beyond this is not one of ours.
@@ -55,14 +55,12 @@ bool read(const QString& path, QStringList& entries) {
     return true;
 }
 
-bool write(const QString& path, const QStringList& entries) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = format(entries);
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
+bool write(const QString& path, const QStringList& entries, const DiskWrites& writes) {
+    // Every write and the close are checked here: a save file class that reports success after
+    // its buffered bytes failed to reach a full disk once turned a saved show into an empty one.
+    // The list is packed straight after it is written, so it need not reach the disk itself.
+    ReplacingFile file(path, writes);
+    return file.open() && file.write(format(entries)) && file.commit(ReplacingFile::Durability::Cached);
 }
 
 } // namespace ListFile

@@ -70,7 +70,7 @@ bool WorkFolder::remove(const QString& folder) {
 }
 
 bool WorkFolder::writeListFiles(const QString& folder, const ShowDocument& doc,
-                                const QHash<QString, QString>& storedNames) {
+                                const QHash<QString, QString>& storedNames, const DiskWrites& writes) {
     if (!QFileInfo(folder).isDir())
         return false;
     // The three lists of paths are written as the names the files are stored under.
@@ -82,7 +82,7 @@ bool WorkFolder::writeListFiles(const QString& folder, const ShowDocument& doc,
         {ListFile::kCfgSet, doc.settingsLines()},
         {ListFile::kSlideTiming, doc.timings()}};
     for (const QString& name : ListFile::kWriteOrder)
-        if (!ListFile::write(joinPath(folder, name), contents.value(name)))
+        if (!ListFile::write(joinPath(folder, name), contents.value(name), writes))
             return false;
     return true;
 }

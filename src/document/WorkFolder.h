@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DiskWrites.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -27,5 +29,6 @@ public:
     // written as the names they are stored under: storedNames maps a path to its name in the
     // show file; any other path is written as its file-name part.
     static bool writeListFiles(const QString& folder, const ShowDocument& doc,
-                               const QHash<QString, QString>& storedNames = {});
+                               const QHash<QString, QString>& storedNames = {},
+                               const DiskWrites& writes = DiskWrites::system());
 };
