@@ -726,6 +726,8 @@ void regionClip(wmfAPI* api, wmfPolyRectangle_t* d) {
 // Glyphs are laid out at a fixed reference size and scaled, because device units may be far
 // smaller than a pixel (a metafile in inches) and font pixel sizes are whole numbers.
 constexpr int ReferencePixels = 100;
+// Beyond this many pixels on its longer side a glyph is drawn as an outline.
+constexpr double MaxCachedGlyphPixels = 256;
 
 QFont fontOf(const wmfFont* f) {
     QFont font(f->lfFaceName ? TextCodec::decode(f->lfFaceName, qsizetype(std::strlen(f->lfFaceName)))
@@ -784,6 +786,23 @@ void drawText(wmfAPI* api, wmfDrawText_t* d) {
         if (background.isValid()) {
             const QFontMetricsF m(font);
             p.fillRect(QRectF(0, baseline - m.ascent(), m.horizontalAdvance(text), m.height()), background);
+        }
+        // Qt keeps small glyphs as bitmaps in a cache, judging "small" by area. Under a mapping
+        // that squeezes one way and stretches the other (a window a few units wide and thousands
+        // high), a glyph of small area is thousands of pixels long, its bitmap is never made and
+        // Qt copies from nothing. Text that large on either side is drawn as outlines, as Qt
+        // itself draws large text.
+        const QTransform& device = p.combinedTransform();
+        const double longest =
+            std::max(std::hypot(device.m11(), device.m12()), std::hypot(device.m21(), device.m22())) *
+            ReferencePixels;
+        if (!std::isfinite(longest))
+            return;
+        if (longest > MaxCachedGlyphPixels) {
+            QPainterPath outline;
+            outline.addText(QPointF(0, baseline), font, text);
+            p.fillPath(outline, ink);
+            return;
         }
         p.setPen(ink);
         p.drawText(QPointF(0, baseline), text);

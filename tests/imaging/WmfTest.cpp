@@ -333,6 +333,35 @@ TEST(Metafile, PatternBrushesFillWithTheirOwnBitmapAndNothingElse) {
     EXPECT_TRUE(reused.failed() || !reused.picture.toImage(QSize(40, 30)).isNull());
 }
 
+// A window 2 units wide and 3172 high squeezes text one way and stretches it the other: Qt's glyph
+// cache then made no bitmap for a glyph thousands of pixels tall and copied from nothing. Such text
+// is drawn as outlines; ordinary text keeps Qt's own glyphs.
+TEST(Metafile, TextStretchedOneWayIsDrawnAsOutlines) {
+    TempFolder dir;
+    const DecodeResult found = decodeBytes(
+        dir, regressionInput("wmf", "text-stretched-one-way-glyph-cache-copies-from-nothing.wmf"));
+    ASSERT_FALSE(found.failed()) << found.errorText.toStdString();
+    for (const QSize size : {QSize(160, 120), QSize(1600, 1200), QSize(7, 900)})
+        EXPECT_FALSE(found.picture.toImage(size).isNull());
+
+    WmfWriter w;
+    w.setWindowOrg(0, 0);
+    w.setWindowExt(4000, 40); // drawn at 200 x 200: a twentieth across, five times down
+    w.createFont(-60, "DejaVu Sans", 700);
+    w.selectObject(0);
+    w.setTextColor(qRgb(255, 0, 0));
+    w.setBkMode(1);
+    w.textOut(100, 0, "IIIIIIIIIIIIIIIIIIIIIIIIIIIIII");
+    const DecodeResult stretched = decodeBytes(dir, w.bytes());
+    ASSERT_FALSE(stretched.failed()) << stretched.errorText.toStdString();
+    const QImage img = stretched.picture.toImage(QSize(200, 200)).convertToFormat(QImage::Format_RGB32);
+    int inked = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            inked += qRed(img.pixel(x, y)) > 200 && qGreen(img.pixel(x, y)) < 200;
+    EXPECT_GT(inked, 0) << "the text is drawn, not dropped";
+}
+
 TEST(Metafile, HeaderCountsThatUnderstateTheTruthAreCorrected) {
     WmfWriter w = canvas();
     w.createBrush(0, Red);
