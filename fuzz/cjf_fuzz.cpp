@@ -29,8 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString parent = root + QStringLiteral("/work");
     QDir(parent).removeRecursively();
     QDir().mkpath(parent);
-    const QString work = WorkFolder::createNumbered(parent);
-    FUZZ_CHECK(!work.isEmpty());
+    OwnedWorkFolder workFolder = WorkFolder::createNumbered(parent);
+    FUZZ_CHECK(workFolder.isValid());
+    const QString work = workFolder.path();
 
     SilentMessages silent;
     CountingMessages messages(silent);
@@ -63,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(insideWorkFolder(track, work));
         FUZZ_CHECK(contents.entries.size() == contents.header.count);
     }
+    workFolder = OwnedWorkFolder();
     QDir(parent).removeRecursively();
     return 0;
 }

@@ -9,6 +9,9 @@
 #include <QDirIterator>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 struct RecordingProgress : ProgressReport {
@@ -124,6 +127,28 @@ TEST_F(CombinedFile, AFailedWriteLeavesTheOldShowUntouched) {
     // A file that is missing from the start fails before anything is created.
     EXPECT_FALSE(writer.write({tmp.file("nope.jpg")}, tmp.file("new.cjf"), header, {}));
     EXPECT_FALSE(QFileInfo::exists(tmp.file("new.cjf")));
+}
+
+// A program killed in the middle of a save once left a hidden file of the show's full size beside
+// it. The show is now written as an unnamed file: at any moment of the save, the folder holds
+// nothing but what it held before.
+TEST_F(CombinedFile, WhileAShowIsWrittenTheFolderShowsNothingNew) {
+    const int probe = ::open(QFile::encodeName(tmp.path()).constData(), O_TMPFILE | O_WRONLY, 0600);
+    if (probe < 0)
+        GTEST_SKIP() << "this file system has no unnamed files";
+    ::close(probe);
+    const QString old = tmp.write("show.cjf", "the good show");
+    const QString a = tmp.write("a.jpg", QByteArray(100000, 'a'));
+    const QString b = tmp.write("b.jpg", QByteArray(100000, 'b'));
+    QList<QStringList> seen;
+    progress.onReport = [&](int) { seen << filesUnder(tmp.path()); };
+    CombinedHeader header;
+    CombinedFileWriter writer(progress);
+    ASSERT_TRUE(writer.write({a, b}, old, header, {}));
+    ASSERT_EQ(seen.size(), 2);
+    for (const QStringList& files : seen)
+        EXPECT_EQ(files, QStringList({"a.jpg", "b.jpg", "show.cjf"}));
+    EXPECT_EQ(TempFolder::read(old).size(), 44 + 2 * 344 + 200000);
 }
 
 TEST_F(CombinedFile, ReadsVersion15WithItsListFiles) {

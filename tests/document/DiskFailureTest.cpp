@@ -119,7 +119,8 @@ protected:
     }
 
     TempFolder tmp;
-    QString work = WorkFolder::createNumbered(tmp.path());
+    OwnedWorkFolder workFolder = WorkFolder::createNumbered(tmp.path());
+    QString work = workFolder.path();
     ScriptedMessages messages;
     NoProgress progress;
     FakeDiskSpace fakeDisk;
@@ -173,7 +174,8 @@ TEST_F(DiskFailure, AFullWorkingFolderDiskStopsTheSaveAndKeepsTheOldShow) {
     if (!small.mounted())
         GTEST_SKIP() << small.whyNot().toStdString();
     const QString target = saveGoodShow(tmp.file("show.cjf"));
-    const QString fullWork = WorkFolder::createNumbered(small.path());
+    const OwnedWorkFolder fullWorkFolder = WorkFolder::createNumbered(small.path());
+    const QString& fullWork = fullWorkFolder.path();
     small.fill();
     EXPECT_EQ(ShowFiles::save(doc, ShowSettings(), fullWork, target, services(systemDisk)),
               ShowFiles::SaveResult::ListFilesFailed);
@@ -251,7 +253,8 @@ TEST_F(DiskFailure, OpeningOntoAFullOrReadOnlyDiskSaysSoAndLeavesTheFolderEmpty)
     if (!small.mounted())
         GTEST_SKIP() << small.whyNot().toStdString();
     const QString show = tmp.write("show.cjf", fourEntries());
-    const QString smallWork = WorkFolder::createNumbered(small.path());
+    const OwnedWorkFolder smallWorkFolder = WorkFolder::createNumbered(small.path());
+    const QString& smallWork = smallWorkFolder.path();
     // The free space looked enough when asked.
     EXPECT_EQ(ShowFiles::open(show, doc, smallWork, services(fakeDisk)), ShowFiles::OpenResult::ReadFailed);
     EXPECT_EQ(messages.texts(), QStringList({ShowTexts::noRoomToUnpack(show, smallWork)}));
