@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 // Leaks of the system's libraries are theirs to fix; fontconfig keeps a few patterns Qt hands it
 // for good. Each target includes this header once, so the leak checker finds these in every one.
@@ -27,11 +28,15 @@ inline QByteArray bytes(const std::uint8_t* data, std::size_t size) {
     return QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
 }
 
+// Where broken properties are told: standard error as it was when the program started, kept even
+// when a run silences the target's own output (-close_fd_mask=2).
+inline const int reportFd = ::dup(2);
+
 // A property that must hold for every input; a broken one is a finding like a crash.
 #define FUZZ_CHECK(condition)                                                                                \
     do {                                                                                                     \
         if (!(condition)) {                                                                                  \
-            std::fprintf(stderr, "%s:%d: broken: %s\n", __FILE__, __LINE__, #condition);                     \
+            ::dprintf(Fuzz::reportFd, "%s:%d: broken: %s\n", __FILE__, __LINE__, #condition);                \
             std::abort();                                                                                    \
         }                                                                                                    \
     } while (false)
