@@ -239,8 +239,16 @@ Picture decodeRaster(const QString& path, const QSize& fitArea, Kind kind, QStri
         if (decodeSize.isValid())
             image = image.scaled(decodeSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    if (!natural.isValid() || natural.isEmpty())
+    if (!natural.isValid() || natural.isEmpty()) {
+        // The header did not tell the size (a GIF whose screen has no height): the picture is
+        // brought to the size it will be drawn at now, as every other raster is.
         natural = image.size();
+        if (fitArea.isValid() && !fitArea.isEmpty()) {
+            const QSize drawn = fittedSize(natural, fitArea).expandedTo(QSize(1, 1));
+            if (drawn != image.size())
+                image = image.scaled(drawn, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        }
+    }
     return Picture::fromRaster(image, natural);
 }
 
