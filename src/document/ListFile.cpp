@@ -8,6 +8,7 @@
 namespace {
 // A list file holds a line per slide or track; anything beyond this is not one of ours.
 constexpr qint64 kMaxListFileBytes = 64 * 1024 * 1024;
+const QByteArray kByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
 } // namespace
 
 namespace ListFile {
@@ -16,8 +17,10 @@ QStringList parse(const QByteArray& bytes) {
     QStringList entries;
     const char* data = bytes.constData();
     const qsizetype n = bytes.size();
-    qsizetype start = 0;
-    qsizetype i = 0;
+    // A list saved by a text editor as UTF-8 may start with a byte-order mark: it marks the file,
+    // not the first entry.
+    qsizetype start = bytes.startsWith(kByteOrderMark) ? kByteOrderMark.size() : 0;
+    qsizetype i = start;
     while (i < n) {
         const char c = data[i];
         if (c == '\r' || c == '\n') {
@@ -39,6 +42,10 @@ QByteArray format(const QStringList& entries) {
         out.append(TextCodec::encode(entry));
         out.append("\r\n", 2);
     }
+    // A first entry whose bytes start like that mark (the character itself, or the three
+    // Windows-1252 characters its bytes spell) keeps them behind a mark of the file's own.
+    if (out.startsWith(kByteOrderMark))
+        out.prepend(kByteOrderMark);
     return out;
 }
 

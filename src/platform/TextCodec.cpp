@@ -1,5 +1,7 @@
 #include "TextCodec.h"
 
+#include <QStringDecoder>
+
 #include <array>
 
 namespace {
@@ -82,8 +84,12 @@ QByteArray encode(const QString& text) {
 }
 
 QString decode(const char* bytes, qsizetype length) {
-    if (looksLikeUtf8(bytes, length))
-        return QString::fromUtf8(bytes, length);
+    if (looksLikeUtf8(bytes, length)) {
+        // A byte-order mark at the start is a character of the text (a zero-width space), not a
+        // note about the encoding to be dropped; every character reads back as it was written.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return utf8.decode(QByteArrayView(bytes, length));
+    }
     QString out;
     out.reserve(length);
     for (qsizetype i = 0; i < length; ++i) {

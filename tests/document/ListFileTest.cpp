@@ -24,6 +24,18 @@ TEST(ListFile, WritesCrLfAfterEveryLineAndReadsAnyLineEnd) {
     EXPECT_EQ(ListFile::parse("a\rb\nc\r\nd"), QStringList({"a", "b", "c", "d"}));
     EXPECT_EQ(ListFile::parse("\n\n"), QStringList({"", ""}));
     EXPECT_TRUE(ListFile::parse("").isEmpty());
+
+    // A byte-order mark marks the file; a first entry that starts with that character keeps it.
+    EXPECT_EQ(ListFile::parse("\xEF\xBB\xBF"
+                              "a.jpg\r\nb.jpg\r\n"),
+              QStringList({"a.jpg", "b.jpg"}));
+    const QStringList marked = {QStringLiteral("\ufeffa.jpg"), "b.jpg"};
+    EXPECT_EQ(ListFile::parse(ListFile::format(marked)), marked);
+    const QStringList lookalike = {
+        QStringLiteral("\u00ef\u00bb\u00bf\u00bb")}; // the mark's bytes in Windows-1252
+    EXPECT_EQ(ListFile::parse(ListFile::format(lookalike)), lookalike);
+    EXPECT_EQ(ListFile::parse(ListFile::format({"b.jpg", QStringLiteral("\ufeffa.jpg")})),
+              QStringList({"b.jpg", QStringLiteral("\ufeffa.jpg")}));
 }
 
 TEST(ListFile, TextIsWindows1252UnlessItDoesNotFit) {

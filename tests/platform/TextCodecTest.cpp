@@ -41,8 +41,9 @@ TEST(TextCodec, EveryTextReadsBackAsItWasWritten) {
     const QString face = QStringLiteral("\u00f0\u0178\u02dc\u0090"); // the four bytes of a face
     EXPECT_EQ(TextCodec::encode(ambiguous), ambiguous.toUtf8());
     EXPECT_EQ(TextCodec::encode(QStringLiteral("Caf\u00e9")), QByteArray("Caf\xe9"));
-    for (const QString& text : {ambiguous, face, QStringLiteral("\u00e9"), QStringLiteral("\u00c3\u00c3"),
-                                QStringLiteral("x\u0081\u008d\u008f\u0090\u009d"), QString()})
+    for (const QString& text :
+         {ambiguous, face, QStringLiteral("\u00e9"), QStringLiteral("\u00c3\u00c3"),
+          QStringLiteral("x\u0081\u008d\u008f\u0090\u009d"), QStringLiteral("\ufeff\ufeff\ubd9d"), QString()})
         EXPECT_EQ(TextCodec::decode(TextCodec::encode(text)), text) << text.toStdString();
 
     // A text cut to a field: the face's bytes may only be whole in it when they read back as the
