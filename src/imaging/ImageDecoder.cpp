@@ -239,15 +239,15 @@ Picture decodeRaster(const QString& path, const QSize& fitArea, Kind kind, QStri
         if (decodeSize.isValid())
             image = image.scaled(decodeSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    if (!natural.isValid() || natural.isEmpty()) {
-        // The header did not tell the size (a GIF whose screen has no height): the picture is
-        // brought to the size it will be drawn at now, as every other raster is.
+    // A header that tells no size (a GIF whose screen has no height) or another one than the
+    // picture turns out to have: the picture's own size counts, and it is brought to the size it
+    // will be drawn at now, as every other raster is.
+    if (!natural.isValid() || natural.isEmpty() || (!decodeSize.isValid() && image.size() != natural))
         natural = image.size();
-        if (fitArea.isValid() && !fitArea.isEmpty()) {
-            const QSize drawn = fittedSize(natural, fitArea).expandedTo(QSize(1, 1));
-            if (drawn != image.size())
-                image = image.scaled(drawn, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        }
+    if (fitArea.isValid() && !fitArea.isEmpty()) {
+        const QSize drawn = fittedSize(natural, fitArea).expandedTo(QSize(1, 1));
+        if (drawn != image.size())
+            image = image.scaled(drawn, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     return Picture::fromRaster(image, natural);
 }

@@ -412,6 +412,15 @@ struct Recorder {
         return data && ownBitmaps.contains(data) ? static_cast<const QImage*>(data) : nullptr;
     }
     std::unordered_set<const void*> ownBitmaps;
+
+    // The same holds for fonts, whose face name is a pointer: each font is given a copy of its
+    // name when the player makes it, and only a copy this recorder gave is read.
+    std::vector<std::unique_ptr<QString>> faces;
+    std::unordered_set<const void*> ownFaces;
+    const QString* face(const wmfFont* font) const {
+        return font && ownFaces.contains(font->user_data) ? static_cast<const QString*>(font->user_data)
+                                                          : nullptr;
+    }
 };
 
 Recorder* recorder(wmfAPI* api) {
@@ -729,9 +738,8 @@ constexpr int ReferencePixels = 100;
 // Beyond this many pixels on its longer side a glyph is drawn as an outline.
 constexpr double MaxCachedGlyphPixels = 256;
 
-QFont fontOf(const wmfFont* f) {
-    QFont font(f->lfFaceName ? TextCodec::decode(f->lfFaceName, qsizetype(std::strlen(f->lfFaceName)))
-                             : QString());
+QFont fontOf(const wmfFont* f, const QString& face) {
+    QFont font(face);
     font.setPixelSize(ReferencePixels);
     font.setWeight(f->lfWeight >= 600 ? QFont::Bold : QFont::Normal);
     font.setItalic(f->lfItalic);
@@ -768,7 +776,10 @@ void drawText(wmfAPI* api, wmfDrawText_t* d) {
     const QString text = TextCodec::decode(d->str, qsizetype(std::strlen(d->str)));
     if (text.isEmpty() || !(d->font_height > 0))
         return;
-    const QFont font = fontOf(d->dc->font);
+    const QString* face = recorder(api)->face(d->dc->font);
+    if (!face)
+        return; // the font's slot holds something else now
+    const QFont font = fontOf(d->dc->font, *face);
     const double factor = d->font_height / ReferencePixels;
     const double angle = -double(d->dc->font->lfEscapement) / 10.0;
     const QPointF origin = point(d->pt);
@@ -873,7 +884,17 @@ void bmpDraw(wmfAPI* api, wmfBMP_Draw_t* d) {
     });
 }
 
-void fontMap(wmfAPI*, wmfFont*) {}
+// Called as the player makes each font, while its face name is still its own.
+void fontMap(wmfAPI* api, wmfFont* font) {
+    Recorder* rec = recorder(api);
+    if (!rec || !font)
+        return;
+    const char* name = font->lfFaceName;
+    rec->faces.push_back(std::make_unique<QString>(
+        name ? TextCodec::decode(name, qsizetype(::strnlen(name, 256))) : QString()));
+    font->user_data = rec->faces.back().get();
+    rec->ownFaces.insert(font->user_data);
+}
 
 // Used only to estimate text extents for the bounding box; roughly half an em per character.
 float stringWidth(wmfAPI*, wmfFont*, char* text) {

@@ -233,16 +233,21 @@ TEST(Decoder, RastersAreDecodedAtTheSizeTheyAreDrawnAt) {
 
 // Full scale in a 16-bit bitmap is white, and every channel's steps stay even: each channel's bits
 // are repeated into the low bits, whatever its width, also when the bitmap is shrunk.
-// A GIF whose screen claims no height tells its size only once it is read; it is then brought to
-// the size it is drawn at like every other raster (found by fuzzing).
-TEST(Decoder, APictureWhoseHeaderGivesNoSizeIsStillDecodedAtItsDrawnSize) {
-    const QString path =
-        regressionPath(QStringLiteral("image"), QStringLiteral("gif-without-height-decoded-unfitted.gif"));
-    const DecodeResult fitted = decodeImageFile(path, QSize(320, 240));
-    ASSERT_FALSE(fitted.failed()) << fitted.errorText.toStdString();
-    EXPECT_EQ(fitted.picture.size(), QSize(1, 2049));
-    EXPECT_EQ(fitted.picture.raster().size(), QSize(1, 240));
-    EXPECT_EQ(decodeImageFile(path).picture.raster().size(), QSize(1, 2049));
+// A GIF whose screen claims no height, or a height its picture does not have, tells its size only
+// once it is read; the picture's own size then counts, and it is brought to the size it is drawn
+// at like every other raster (found by fuzzing).
+TEST(Decoder, APictureWhoseHeaderMisstatesItsSizeIsStillDecodedAtItsDrawnSize) {
+    for (const char* name :
+         {"gif-without-height-decoded-unfitted.gif", "gif-claiming-50-rows-holding-2049.gif"}) {
+        const QString path = regressionPath(QStringLiteral("image"), QLatin1String(name));
+        const DecodeResult fitted = decodeImageFile(path, QSize(320, 240));
+        ASSERT_FALSE(fitted.failed()) << fitted.errorText.toStdString();
+        EXPECT_EQ(fitted.picture.size(), QSize(1, 2049)) << name;
+        EXPECT_EQ(fitted.picture.raster().size(), QSize(1, 240)) << name;
+        const DecodeResult natural = decodeImageFile(path);
+        EXPECT_EQ(natural.picture.size(), QSize(1, 2049)) << name;
+        EXPECT_EQ(natural.picture.raster().size(), QSize(1, 2049)) << name;
+    }
 }
 
 TEST(Decoder, SixteenBitBitmapsReachFullScale) {

@@ -336,6 +336,16 @@ TEST(Metafile, PatternBrushesFillWithTheirOwnBitmapAndNothingElse) {
 // A window 2 units wide and 3172 high squeezes text one way and stretches it the other: Qt's glyph
 // cache then made no bitmap for a glyph thousands of pixels tall and copied from nothing. Such text
 // is drawn as outlines; ordinary text keeps Qt's own glyphs.
+// The same for a font, whose face name is a pointer: a slot that held a font and was taken by
+// another object once handed the text a wild name (found by fuzzing). Text is drawn only with a
+// font the decoder saw made.
+TEST(Metafile, TextIsDrawnOnlyWithAFontTheDecoderSawMade) {
+    TempFolder dir;
+    const DecodeResult found =
+        decodeBytes(dir, regressionInput("wmf", "reused-font-slot-wild-face-name.wmf"));
+    EXPECT_TRUE(found.failed() || !found.picture.toImage(QSize(160, 120)).isNull());
+}
+
 TEST(Metafile, TextStretchedOneWayIsDrawnAsOutlines) {
     TempFolder dir;
     const DecodeResult found = decodeBytes(
