@@ -16,17 +16,16 @@
 #include <QSettings>
 
 int runEditor(UserMessages& messages, AudioEngine& engine, const QString& argument) {
-    const QString work = WorkFolder::createNumbered();
-    if (work.isEmpty()) {
+    // Folders of instances that were killed are cleared first; those of running ones are held.
+    WorkFolder::removeAbandoned();
+    // However the program ends, the working folder goes with it; a folder that still holds a show
+    // file or a subfolder stays.
+    const OwnedWorkFolder workFolder = WorkFolder::createNumbered();
+    if (!workFolder.isValid()) {
         messages.error(QStringLiteral("Unable to create a working folder in ") + WorkFolder::defaultBase());
         return 1;
     }
-    // However the program ends (the editor closed, a signal), the working folder goes with it;
-    // a folder that still holds a show file or a subfolder stays.
-    struct RemoveWorkFolder {
-        QString folder;
-        ~RemoveWorkFolder() { WorkFolder::remove(folder); }
-    } cleanup{work};
+    const QString& work = workFolder.path();
 
     QtFileDialogs dialogs;
     DesktopHelpViewer help;

@@ -14,15 +14,14 @@
 #include <QTimer>
 
 int playShowFile(const QString& path, UserMessages& messages, AudioEngine& engine) {
-    const QString work = WorkFolder::createNumbered();
-    if (work.isEmpty()) {
+    // Folders of instances that were killed are cleared first; those of running ones are held.
+    WorkFolder::removeAbandoned();
+    const OwnedWorkFolder workFolder = WorkFolder::createNumbered();
+    if (!workFolder.isValid()) {
         messages.error(QStringLiteral("Unable to create a working folder in ") + WorkFolder::defaultBase());
         return 1;
     }
-    struct RemoveWorkFolder {
-        QString folder;
-        ~RemoveWorkFolder() { WorkFolder::remove(folder); }
-    } cleanup{work};
+    const QString& work = workFolder.path();
 
     PlayOnlyHost host(messages);
     ProgressWindow progress;

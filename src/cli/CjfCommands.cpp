@@ -116,7 +116,8 @@ namespace CjfCommands {
 
 OpenedShow::OpenedShow() : parent(std::make_unique<QTemporaryDir>()) {
     if (parent->isValid())
-        work = WorkFolder::createNumbered(parent->path());
+        workFolder = WorkFolder::createNumbered(parent->path());
+    work = workFolder.path();
 }
 
 OpenedShow::~OpenedShow() = default;
@@ -309,9 +310,11 @@ int create(const QStringList& args) {
         return 1;
     }
     QTemporaryDir scratch;
-    const QString work = scratch.isValid() ? WorkFolder::createNumbered(scratch.path()) : QString();
-    if (work.isEmpty())
+    const OwnedWorkFolder workFolder =
+        scratch.isValid() ? WorkFolder::createNumbered(scratch.path()) : OwnedWorkFolder();
+    if (!workFolder.isValid())
         return usageError(QStringLiteral("cannot make a working folder"));
+    const QString& work = workFolder.path();
     NoProgress progress;
     SystemDiskSpace disk;
     const auto result =

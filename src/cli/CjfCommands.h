@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CombinedFileReader.h"
+#include "OwnedWorkFolder.h"
 #include "ShowDocument.h"
 
 #include <QString>
@@ -28,6 +29,7 @@ struct OpenedShow {
     int open(const QString& path);
 
     std::unique_ptr<QTemporaryDir> parent;
+    OwnedWorkFolder workFolder;
     QString work;
     ShowDocument doc;
     CombinedContents contents;

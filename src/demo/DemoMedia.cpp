@@ -192,7 +192,8 @@ bool writeShow(const QString& folder, QString* error) {
     doc.setMusicTracks(media.tracks);
 
     QTemporaryDir scratch;
-    const QString work = WorkFolder::createNumbered(scratch.path());
+    const OwnedWorkFolder workFolder = WorkFolder::createNumbered(scratch.path());
+    const QString& work = workFolder.path();
     ConsoleMessages messages;
     NoProgress progress;
     SystemDiskSpace disk;

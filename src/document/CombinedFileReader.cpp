@@ -4,6 +4,7 @@
 #include "ListFile.h"
 #include "PathNames.h"
 #include "ProgressReport.h"
+#include "ReplacingFile.h"
 #include "ShowDocument.h"
 #include "ShowTexts.h"
 #include "UserMessages.h"
@@ -13,6 +14,8 @@
 #include <QSet>
 #include <memory>
 
+#include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,7 +27,75 @@ bool allSafe(const QStringList& names) {
             return false;
     return true;
 }
+
+// The longest a file name may be, in the bytes the file system stores it in.
+constexpr qsizetype kMaxFileNameBytes = NAME_MAX;
+// Beyond this an extension is not one; it goes with the rest of the name.
+constexpr qsizetype kMaxExtensionBytes = 32;
+
+qsizetype fileNameBytes(const QString& text) {
+    return QFile::encodeName(text).size();
+}
+
+// The longest start of text, on whole characters, that takes at most bytes as a file name.
+QString fittedFileName(const QString& text, qsizetype bytes) {
+    qsizetype used = 0;
+    qsizetype end = 0;
+    while (end < text.size()) {
+        const bool pair =
+            text.at(end).isHighSurrogate() && end + 1 < text.size() && text.at(end + 1).isLowSurrogate();
+        const qsizetype units = pair ? 2 : 1;
+        const qsizetype need = fileNameBytes(text.mid(end, units));
+        if (used + need > bytes)
+            break;
+        used += need;
+        end += units;
+    }
+    return text.left(end);
+}
+
+// What a failure to unpack says: a full disk and a folder that may not be written are named as
+// such; a source that ends early or cannot be read is damage.
+QString unpackFailureText(const QString& source, const QString& folder, const FileCopy::Failure& failure) {
+    switch (failure.code) {
+    case ENOSPC:
+    case EDQUOT:
+        return ShowTexts::noRoomToUnpack(source, folder);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return ShowTexts::folderNotWritable(source, folder);
+    default:
+        return ShowTexts::unpackingFailed(source, folder, failure.text());
+    }
+}
 } // namespace
+
+QHash<QString, QString> CombinedFileReader::unpackedNames(const QList<EntryRecord>& entries) {
+    QSet<QString> taken;
+    for (const EntryRecord& entry : entries)
+        taken.insert(entry.name.toCaseFolded());
+    QHash<QString, QString> names;
+    QHash<QString, int> nextNumber; // per shortened stem, so that hostile names cost no search
+    for (const EntryRecord& entry : entries) {
+        if (names.contains(entry.name) || fileNameBytes(entry.name) <= kMaxFileNameBytes)
+            continue;
+        const qsizetype dot = entry.name.lastIndexOf(QLatin1Char('.'));
+        QString extension = dot > 0 ? entry.name.mid(dot) : QString();
+        if (fileNameBytes(extension) > kMaxExtensionBytes)
+            extension.clear();
+        const QString stem = entry.name.left(entry.name.size() - extension.size());
+        QString candidate;
+        int& n = nextNumber[stem];
+        do {
+            const QString tail = QStringLiteral("~%1").arg(++n) + extension;
+            candidate = fittedFileName(stem, kMaxFileNameBytes - fileNameBytes(tail)) + tail;
+        } while (taken.contains(candidate.toCaseFolded()));
+        taken.insert(candidate.toCaseFolded());
+        names.insert(entry.name, candidate);
+    }
+    return names;
+}
 
 bool CombinedFileReader::damaged(const QString& source) {
     progress_.finish();
@@ -84,17 +155,29 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
             return damaged(source);
     }
 
+    // Each file is written whole before it takes its name, so a file that cannot be finished
+    // leaves nothing behind; one that was there before stays as it was. A link planted in the
+    // folder is replaced, never followed.
+    const QHash<QString, QString> unpacked = unpackedNames(entries);
+    QList<QByteArray> created;
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        // O_NOFOLLOW: a link planted in the working folder must not redirect the write.
-        UniqueFd out(::open(QFile::encodeName(joinPath(workFolder, entries[i].name)).constData(),
-                            O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
-        if (out.fd < 0)
-            return damaged(source);
-        if (entries[i].size > 0)
-            ::posix_fallocate(out.fd, 0,
-                              entries[i].size); // a layout hint only; the copy reports real failures
-        if (!FileCopy::copy(in.fd, out.fd, entries[i].size))
-            return damaged(source);
+        const QString path = joinPath(workFolder, unpacked.value(entries[i].name, entries[i].name));
+        const QByteArray encoded = QFile::encodeName(path);
+        struct stat existing {};
+        const bool existed = ::lstat(encoded.constData(), &existing) == 0;
+        ReplacingFile out(path, writes_);
+        if (!out.open() || !out.reserve(entries[i].size) || !out.copyFrom(in.fd, entries[i].size) ||
+            !out.commit(ReplacingFile::Durability::Cached)) {
+            for (const QByteArray& file : created)
+                ::unlink(file.constData());
+            if (!out.failure().writing)
+                return damaged(source);
+            progress_.finish();
+            messages_.error(unpackFailureText(source, workFolder, out.failure()));
+            return false;
+        }
+        if (!existed)
+            created.append(encoded);
         progress_.report(title, progressPercent(i, entries.size()));
     }
     in.reset();
@@ -103,13 +186,13 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
         QList<Slide> slides;
         QStringList tracks;
         for (const EntryRecord& entry : entries) {
+            const QString path = joinPath(workFolder, unpacked.value(entry.name, entry.name));
             if (entry.name.toUpper().contains(QLatin1String(".JPG")))
-                slides.append(Slide{joinPath(workFolder, entry.name), QStringLiteral("0"), entry.caption,
-                                    QStringLiteral(" ")});
+                slides.append(Slide{path, QStringLiteral("0"), entry.caption, QStringLiteral(" ")});
             // The entry's own name decides, not its extracted path: a working folder whose path
             // happens to contain ".mid" must not turn every entry into a track.
             if (entry.name.toUpper().contains(QLatin1String(".MID")))
-                tracks.append(joinPath(workFolder, entry.name));
+                tracks.append(path);
         }
         doc.setSlides(slides);
         doc.setMusicTracks(tracks);
@@ -117,7 +200,7 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
 
     if (header.isVersion15()) {
         bool damagedLists = false;
-        if (!loadListFiles(workFolder, entries, doc, damagedLists)) {
+        if (!loadListFiles(workFolder, entries, unpacked, doc, damagedLists)) {
             if (damagedLists)
                 return damaged(source);
             progress_.finish();
@@ -134,7 +217,8 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
 }
 
 bool CombinedFileReader::loadListFiles(const QString& workFolder, const QList<EntryRecord>& entries,
-                                       ShowDocument& doc, bool& damagedLists) {
+                                       const QHash<QString, QString>& unpacked, ShowDocument& doc,
+                                       bool& damagedLists) {
     QStringList lists[6];
     for (int i = 0; i < 6; ++i) {
         const QString path = joinPath(workFolder, ListFile::kReadOrder[i]);
@@ -171,9 +255,9 @@ bool CombinedFileReader::loadListFiles(const QString& workFolder, const QList<En
         byFoldedName.insert(record.name.toCaseFolded(), record.name);
     }
     auto resolve = [&](const QString& entry) {
-        if (extracted.contains(entry))
-            return joinPath(workFolder, entry);
-        return joinPath(workFolder, byFoldedName.value(entry.toCaseFolded(), entry));
+        const QString name =
+            extracted.contains(entry) ? entry : byFoldedName.value(entry.toCaseFolded(), entry);
+        return joinPath(workFolder, unpacked.value(name, name));
     };
     for (QString& entry : display)
         entry = resolve(entry);

@@ -3,6 +3,7 @@
 #include "FileCopy.h"
 #include "PathNames.h"
 #include "ProgressReport.h"
+#include "ReplacingFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,12 +22,6 @@ constexpr qint64 kWritebackChunk = 8 * 1024 * 1024;
 QString systemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
-
-mode_t currentUmask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
 } // namespace
 
 bool CombinedFileWriter::fail(const QString& text) {
@@ -38,8 +33,6 @@ bool CombinedFileWriter::fail(const QString& text) {
 bool CombinedFileWriter::write(const QStringList& paths, const QString& target, const CombinedHeader& header,
                                const QStringList& captions, const QStringList& names) {
     error_.clear();
-    const QFileInfo targetInfo(target);
-    const QString folder = targetInfo.absolutePath();
     const QString title = QStringLiteral("Saving:  ") + fileNamePart(target);
 
     // Sizes first: a file that is gone or too large for the format stops the write before
@@ -62,14 +55,12 @@ bool CombinedFileWriter::write(const QStringList& paths, const QString& target, 
         records.append(record);
     }
 
-    QByteArray tempName = QFile::encodeName(
-        joinPath(folder, QLatin1Char('.') + targetInfo.fileName() + QStringLiteral(".XXXXXX")));
-    UniqueFd out(::mkstemp(tempName.data()));
-    if (out.fd < 0)
-        return fail(target + QStringLiteral(": ") + systemError());
-    auto abandon = [&](const QString& text) {
-        ::unlink(tempName.constData());
-        return fail(text);
+    ReplacingFile out(target, writes_);
+    if (!out.open())
+        return fail(target + QStringLiteral(": ") + out.failure().text());
+    auto abandon = [&](const QString& what) {
+        out.abandon();
+        return fail(what + QStringLiteral(": ") + out.failure().text());
     };
 
     // Reserving the whole file up front lets the file system lay it out in one go, and a full disk
@@ -77,55 +68,44 @@ bool CombinedFileWriter::write(const QStringList& paths, const QString& target, 
     qint64 total = CombinedHeader::kSize + EntryRecord::kSize * records.size();
     for (const EntryRecord& record : records)
         total += record.size;
-    if (const int rc = ::posix_fallocate(out.fd, 0, total); rc != 0 && rc != EOPNOTSUPP && rc != EINVAL) {
-        errno = rc;
-        return abandon(target + QStringLiteral(": ") + systemError());
-    }
+    if (!out.reserve(total))
+        return abandon(target);
 
     CombinedHeader stored = header;
     stored.count = static_cast<qint32>(paths.size());
     const auto headerBytes = stored.toBytes();
-    if (!FileCopy::writeAll(out.fd, headerBytes.data(), headerBytes.size(), &error_))
-        return abandon(target + QStringLiteral(": ") + error_);
+    if (!out.write(headerBytes.data(), headerBytes.size()))
+        return abandon(target);
     for (const EntryRecord& record : records) {
         const auto bytes = record.toBytes();
-        if (!FileCopy::writeAll(out.fd, bytes.data(), bytes.size(), &error_))
-            return abandon(target + QStringLiteral(": ") + error_);
+        if (!out.write(bytes.data(), bytes.size()))
+            return abandon(target);
     }
 
     qint64 written = CombinedHeader::kSize + EntryRecord::kSize * records.size();
     qint64 flushedTo = 0;
     for (qsizetype i = 0; i < paths.size(); ++i) {
         UniqueFd in(::open(QFile::encodeName(paths[i]).constData(), O_RDONLY | O_CLOEXEC));
-        if (in.fd < 0)
-            return abandon(paths[i] + QStringLiteral(": ") + systemError());
-        QString why;
-        if (!FileCopy::copy(in.fd, out.fd, records[i].size, &why))
-            return abandon(paths[i] + QStringLiteral(": ") + why);
+        if (in.fd < 0) {
+            const QString why = systemError();
+            out.abandon();
+            return fail(paths[i] + QStringLiteral(": ") + why);
+        }
+        if (!out.copyFrom(in.fd, records[i].size))
+            return abandon(out.failure().writing ? target : paths[i]);
         // Start writing what is packed so far to disk while the next files are copied, so the
         // flush before the rename has little left to wait for.
         written += records[i].size;
         if (written - flushedTo >= kWritebackChunk) {
-            ::sync_file_range(out.fd, flushedTo, written - flushedTo, SYNC_FILE_RANGE_WRITE);
+            ::sync_file_range(out.fd(), flushedTo, written - flushedTo, SYNC_FILE_RANGE_WRITE);
             flushedTo = written;
         }
         progress_.report(title, progressPercent(i, paths.size()));
     }
 
-    // Keep the permissions of the file being replaced, or the usual ones for a new file.
-    struct stat old {};
-    const mode_t mode = ::stat(QFile::encodeName(target).constData(), &old) == 0 ? (old.st_mode & 07777)
-                                                                                 : (0666 & ~currentUmask());
-    ::fchmod(out.fd, mode);
-    if (::fdatasync(out.fd) != 0)
-        return abandon(target + QStringLiteral(": ") + systemError());
-    if (::close(out.fd) != 0) {
-        out.fd = -1;
-        return abandon(target + QStringLiteral(": ") + systemError());
-    }
-    out.fd = -1;
-    if (::rename(tempName.constData(), QFile::encodeName(target).constData()) != 0)
-        return abandon(target + QStringLiteral(": ") + systemError());
+    // On disk before it takes the old show's place, keeping that show's permissions.
+    if (!out.commit(ReplacingFile::Durability::Synced))
+        return abandon(target);
     progress_.finish();
     return true;
 }

@@ -1,18 +1,21 @@
 #pragma once
 
 #include "CombinedFormat.h"
+#include "DiskWrites.h"
 
 #include <QString>
 #include <QStringList>
 
 class ProgressReport;
 
-// Packs files into a combined show file. The file is written beside the target under a
-// temporary name and renamed over it only when complete, so a failed save never spoils the
-// show that was there before.
+// Packs files into a combined show file. The file is written as an unnamed file in the target's
+// folder and takes the target's name only when it is complete and on disk (see ReplacingFile), so
+// neither a failed save nor a killed program spoils the show that was there before or leaves a
+// half-written file beside it.
 class CombinedFileWriter {
 public:
-    explicit CombinedFileWriter(ProgressReport& progress) : progress_(progress) {}
+    explicit CombinedFileWriter(ProgressReport& progress, const DiskWrites& writes = DiskWrites::system())
+        : progress_(progress), writes_(writes) {}
 
     // Writes header (its count must equal paths.size()) and the files of paths in order. Record
     // i carries captions[i], or " " past the end of captions, and the name names[i], or the
@@ -26,5 +29,6 @@ private:
     bool fail(const QString& text);
 
     ProgressReport& progress_;
+    const DiskWrites& writes_;
     QString error_;
 };

@@ -9,13 +9,14 @@ namespace {
 constexpr qint64 kKernelChunk = 64LL * 1024 * 1024;
 constexpr qint64 kBufferSize = 1024 * 1024;
 
-void setError(QString* error, const QString& text) {
-    if (error)
-        *error = text;
+void fail(FileCopy::Failure* failure, int code, bool writing) {
+    if (failure)
+        *failure = FileCopy::Failure{code, writing};
 }
 
-QString systemError(int code) {
-    return QString::fromLocal8Bit(std::strerror(code));
+// Errors of copy_file_range that can only come from the file being written.
+bool isWriteError(int code) {
+    return code == ENOSPC || code == EDQUOT || code == EFBIG || code == EROFS;
 }
 } // namespace
 
@@ -27,13 +28,22 @@ void UniqueFd::reset() {
 
 namespace FileCopy {
 
-bool writeAll(int fd, const char* data, qint64 size, QString* error) {
+QString Failure::text() const {
+    return code ? QString::fromLocal8Bit(std::strerror(code)) : QStringLiteral("unexpected end of file");
+}
+
+bool writeAll(int fd, const char* data, qint64 size, Failure* failure, const DiskWrites& writes) {
     while (size > 0) {
-        const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
+        const ssize_t n = writes.write(fd, data, static_cast<size_t>(size));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            setError(error, systemError(errno));
+            fail(failure, errno, true);
+            return false;
+        }
+        if (n == 0) {
+            // A write that takes nothing and reports no error would repeat for ever.
+            fail(failure, ENOSPC, true);
             return false;
         }
         data += n;
@@ -42,17 +52,17 @@ bool writeAll(int fd, const char* data, qint64 size, QString* error) {
     return true;
 }
 
-bool readExactly(int fd, char* data, qint64 size, QString* error) {
+bool readExactly(int fd, char* data, qint64 size, Failure* failure) {
     while (size > 0) {
         const ssize_t n = ::read(fd, data, static_cast<size_t>(size));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            setError(error, systemError(errno));
+            fail(failure, errno, false);
             return false;
         }
         if (n == 0) {
-            setError(error, QStringLiteral("unexpected end of file"));
+            fail(failure, 0, false);
             return false;
         }
         data += n;
@@ -61,35 +71,36 @@ bool readExactly(int fd, char* data, qint64 size, QString* error) {
     return true;
 }
 
-bool copy(int in, int out, qint64 count, QString* error) {
+bool copy(int in, int out, qint64 count, Failure* failure, const DiskWrites& writes) {
     bool kernel = true;
     while (count > 0 && kernel) {
-        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr,
-                                            static_cast<size_t>(std::min(count, kKernelChunk)), 0);
+        const ssize_t n = writes.copyRange(in, out, static_cast<size_t>(std::min(count, kKernelChunk)));
         if (n > 0) {
             count -= n;
             continue;
         }
         if (n == 0) {
-            setError(error, QStringLiteral("unexpected end of file"));
+            fail(failure, 0, false);
             return false;
         }
         if (errno == EINTR)
             continue;
-        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF ||
-            errno == ETXTBSY || errno == EPERM) {
-            kernel = false; // not possible between these two files: fall back to the buffer
-            break;
+        if (isWriteError(errno)) {
+            fail(failure, errno, true);
+            return false;
         }
-        setError(error, systemError(errno));
-        return false;
+        // Not possible between these two files (another file system, a kernel without it), or a
+        // failure that could be either file's: the buffer goes on from where the kernel stopped,
+        // and a real fault then shows itself on the side it belongs to.
+        kernel = false;
     }
     if (count == 0)
         return true;
     std::unique_ptr<char[]> buffer(new char[kBufferSize]);
     while (count > 0) {
         const qint64 want = std::min(count, kBufferSize);
-        if (!readExactly(in, buffer.get(), want, error) || !writeAll(out, buffer.get(), want, error))
+        if (!readExactly(in, buffer.get(), want, failure) ||
+            !writeAll(out, buffer.get(), want, failure, writes))
             return false;
         count -= want;
     }

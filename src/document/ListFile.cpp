@@ -1,13 +1,14 @@
 #include "ListFile.h"
 
+#include "ReplacingFile.h"
 #include "TextCodec.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 // A list file holds a line per slide or track; anything beyond this is not one of ours.
 constexpr qint64 kMaxListFileBytes = 64 * 1024 * 1024;
+const QByteArray kByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
 } // namespace
 
 namespace ListFile {
@@ -16,8 +17,10 @@ QStringList parse(const QByteArray& bytes) {
     QStringList entries;
     const char* data = bytes.constData();
     const qsizetype n = bytes.size();
-    qsizetype start = 0;
-    qsizetype i = 0;
+    // A list saved by a text editor as UTF-8 may start with a byte-order mark: it marks the file,
+    // not the first entry.
+    qsizetype start = bytes.startsWith(kByteOrderMark) ? kByteOrderMark.size() : 0;
+    qsizetype i = start;
     while (i < n) {
         const char c = data[i];
         if (c == '\r' || c == '\n') {
@@ -39,6 +42,10 @@ QByteArray format(const QStringList& entries) {
         out.append(TextCodec::encode(entry));
         out.append("\r\n", 2);
     }
+    // A first entry whose bytes start like that mark (the character itself, or the three
+    // Windows-1252 characters its bytes spell) keeps them behind a mark of the file's own.
+    if (out.startsWith(kByteOrderMark))
+        out.prepend(kByteOrderMark);
     return out;
 }
 
@@ -55,14 +62,12 @@ bool read(const QString& path, QStringList& entries) {
     return true;
 }
 
-bool write(const QString& path, const QStringList& entries) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = format(entries);
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
+bool write(const QString& path, const QStringList& entries, const DiskWrites& writes) {
+    // Every write and the close are checked here: a save file class that reports success after
+    // its buffered bytes failed to reach a full disk once turned a saved show into an empty one.
+    // The list is packed straight after it is written, so it need not reach the disk itself.
+    ReplacingFile file(path, writes);
+    return file.open() && file.write(format(entries)) && file.commit(ReplacingFile::Durability::Cached);
 }
 
 } // namespace ListFile

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DiskWrites.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -28,6 +30,7 @@ QByteArray format(const QStringList& entries);
 // Reads path into entries; false when the file cannot be read or is larger than any list file
 // could sensibly be (entries is then left untouched).
 bool read(const QString& path, QStringList& entries);
-// Replaces path with the entries; false when it cannot be written.
-bool write(const QString& path, const QStringList& entries);
+// Replaces path with the entries, whole or not at all: false when any of it cannot be written
+// (a full disk included), and then path is as it was.
+bool write(const QString& path, const QStringList& entries, const DiskWrites& writes = DiskWrites::system());
 } // namespace ListFile

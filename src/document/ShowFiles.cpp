@@ -89,7 +89,8 @@ SaveResult save(const ShowDocument& doc, const ShowSettings& settings, const QSt
     // records agree on them.
     const QStringList media = mediaFiles(doc);
     const QHash<QString, QString> names = storedNames(media);
-    if (!WorkFolder::writeListFiles(workFolder, doc, names)) {
+    const DiskWrites& writes = services.writes ? *services.writes : DiskWrites::system();
+    if (!WorkFolder::writeListFiles(workFolder, doc, names, writes)) {
         services.messages.error(
             QStringLiteral(
                 "Unable to write file lists to disk. Please be sure there is sufficient working space on "
@@ -109,7 +110,7 @@ SaveResult save(const ShowDocument& doc, const ShowSettings& settings, const QSt
     CombinedHeader header;
     header.count = static_cast<qint32>(pack.size());
     header.setSettings(settings);
-    CombinedFileWriter writer(services.progress);
+    CombinedFileWriter writer(services.progress, writes);
     if (!writer.write(pack, target, header, doc.captions(), recordNames)) {
         services.messages.error(QStringLiteral("Unable to save the show to ") + target +
                                 QStringLiteral(". The file was not changed. (") + writer.error() +
@@ -132,7 +133,8 @@ OpenResult open(const QString& path, ShowDocument& doc, const QString& workFolde
                                 WorkFolder::bytesFreedByEmptying(workFolder)))
         return OpenResult::NoSpace;
     WorkFolder::empty(workFolder);
-    CombinedFileReader reader(services.messages, services.progress);
+    CombinedFileReader reader(services.messages, services.progress,
+                              services.writes ? *services.writes : DiskWrites::system());
     if (!reader.read(path, workFolder, doc, contents))
         return OpenResult::ReadFailed;
     return OpenResult::Opened;

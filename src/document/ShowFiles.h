@@ -11,6 +11,7 @@
 #include <QStringList>
 
 class DiskSpace;
+class DiskWrites;
 class ProgressReport;
 class UserMessages;
 
@@ -18,6 +19,8 @@ struct ShowFileServices {
     UserMessages& messages;
     ProgressReport& progress;
     const DiskSpace& disk;
+    // How bytes reach the disk; the system's when none is given.
+    const DiskWrites* writes = nullptr;
 };
 
 namespace ShowFiles {

@@ -13,6 +13,24 @@ inline QString damagedShow(const QString& path) {
            QStringLiteral(".  File may be damaged or format is not recognized.");
 }
 
+// A show file that could not be unpacked because the folder it goes into ran out of room.
+inline QString noRoomToUnpack(const QString& path, const QString& folder) {
+    return QStringLiteral("Unable to open ") + path +
+           QStringLiteral(": there is not enough free space on the drive of ") + folder + QStringLiteral(".");
+}
+
+// ... because nothing may be written in that folder.
+inline QString folderNotWritable(const QString& path, const QString& folder) {
+    return QStringLiteral("Unable to open ") + path + QStringLiteral(": the folder ") + folder +
+           QStringLiteral(" cannot be written to.");
+}
+
+// ... because writing in that folder failed for another reason the system gives.
+inline QString unpackingFailed(const QString& path, const QString& folder, const QString& reason) {
+    return QStringLiteral("Unable to open ") + path + QStringLiteral(": writing to ") + folder +
+           QStringLiteral(" failed (") + reason + QStringLiteral(").");
+}
+
 // A show file that lacks its list files (the program itself then starts a new show silently).
 inline QString listFilesMissing(const QString& path) {
     return QStringLiteral("Unable to open ") + path + QStringLiteral(": the show's list files are missing.");

@@ -11,6 +11,8 @@
 
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,28 +33,21 @@ QString WorkFolder::defaultBase() {
     return QDir::homePath() + QStringLiteral("/.cache");
 }
 
-QString WorkFolder::createNumbered(const QString& base) {
-    const QString parent = base.isEmpty() ? defaultBase() : base;
-    QDir().mkpath(parent);
-    for (int n = 1; n < 100000; ++n) {
-        const QString path = joinPath(parent, QStringLiteral("~OrvanneSlides") + QString::number(n));
-        if (::mkdir(QFile::encodeName(path).constData(), 0700) == 0)
-            return path;
-        if (errno != EEXIST)
-            return QString();
-    }
-    return QString();
-}
+namespace {
 
-void WorkFolder::empty(const QString& folder) {
-    const QByteArray encoded = QFile::encodeName(folder);
-    DIR* dir = ::opendir(encoded.constData());
+const QString kFolderPrefix = QStringLiteral("~OrvanneSlides");
+
+// Deletes every file in the open folder except those whose upper-cased name contains ".CJF";
+// subfolders stay, links go without their targets being touched.
+void emptyAt(int dirFd) {
+    const int listFd = ::dup(dirFd);
+    if (listFd < 0)
+        return;
+    DIR* dir = ::fdopendir(listFd);
     if (!dir) {
-        if (errno == ENOENT)
-            ::mkdir(encoded.constData(), 0700);
+        ::close(listFd);
         return;
     }
-    const int dirFd = ::dirfd(dir);
     while (dirent* entry = ::readdir(dir)) {
         const QString name = QFile::decodeName(entry->d_name);
         if (name == QLatin1String(".") || name == QLatin1String("..") ||
@@ -62,6 +57,91 @@ void WorkFolder::empty(const QString& folder) {
         ::unlinkat(dirFd, entry->d_name, 0);
     }
     ::closedir(dir);
+}
+
+// Whether name is one of our numbered working folders.
+bool isWorkFolderName(const QString& name) {
+    if (!name.startsWith(kFolderPrefix) || name.size() == kFolderPrefix.size())
+        return false;
+    for (qsizetype i = kFolderPrefix.size(); i < name.size(); ++i)
+        if (!name.at(i).isDigit() || name.at(i).unicode() > 0x7F)
+            return false;
+    return true;
+}
+
+} // namespace
+
+OwnedWorkFolder WorkFolder::createNumbered(const QString& base) {
+    const QString parent = base.isEmpty() ? defaultBase() : base;
+    QDir().mkpath(parent);
+    for (int n = 1; n < 100000; ++n) {
+        const QString path = joinPath(parent, kFolderPrefix + QString::number(n));
+        const QByteArray encoded = QFile::encodeName(path);
+        if (::mkdir(encoded.constData(), 0700) != 0) {
+            if (errno == EEXIST)
+                continue;
+            return OwnedWorkFolder();
+        }
+        // Another instance clearing abandoned folders may take this one in the moment before it
+        // is locked: then it is gone, or locked by that instance, or locked but no longer the
+        // folder of this name, and the next number is tried.
+        const int fd = ::open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat held {};
+        struct stat named {};
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &held) != 0 || held.st_nlink == 0 ||
+            ::lstat(encoded.constData(), &named) != 0 || named.st_ino != held.st_ino ||
+            named.st_dev != held.st_dev) {
+            ::close(fd);
+            continue;
+        }
+        return OwnedWorkFolder(path, fd);
+    }
+    return OwnedWorkFolder();
+}
+
+int WorkFolder::removeAbandoned(const QString& base) {
+    const QString parent = base.isEmpty() ? defaultBase() : base;
+    const int parentFd = ::open(QFile::encodeName(parent).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parentFd < 0)
+        return 0;
+    QList<QByteArray> candidates;
+    if (DIR* dir = ::fdopendir(::dup(parentFd))) {
+        while (dirent* entry = ::readdir(dir))
+            if (isWorkFolderName(QFile::decodeName(entry->d_name)))
+                candidates.append(QByteArray(entry->d_name));
+        ::closedir(dir);
+    }
+    int removed = 0;
+    for (const QByteArray& name : candidates) {
+        // O_NOFOLLOW and O_DIRECTORY: a link or a file of that name is not a folder of ours.
+        const int fd = ::openat(parentFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        // A running instance holds its folder's lock; only an unheld folder of this user goes.
+        if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            emptyAt(fd);
+            if (::unlinkat(parentFd, name.constData(), AT_REMOVEDIR) == 0)
+                ++removed;
+        }
+        ::close(fd);
+    }
+    ::close(parentFd);
+    return removed;
+}
+
+void WorkFolder::empty(const QString& folder) {
+    const QByteArray encoded = QFile::encodeName(folder);
+    const int fd = ::open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            ::mkdir(encoded.constData(), 0700);
+        return;
+    }
+    emptyAt(fd);
+    ::close(fd);
 }
 
 qint64 WorkFolder::bytesFreedByEmptying(const QString& folder) {
@@ -79,7 +159,7 @@ bool WorkFolder::remove(const QString& folder) {
 }
 
 bool WorkFolder::writeListFiles(const QString& folder, const ShowDocument& doc,
-                                const QHash<QString, QString>& storedNames) {
+                                const QHash<QString, QString>& storedNames, const DiskWrites& writes) {
     if (!QFileInfo(folder).isDir())
         return false;
     // The three lists of paths are written as the names the files are stored under.
@@ -91,7 +171,7 @@ bool WorkFolder::writeListFiles(const QString& folder, const ShowDocument& doc,
         {ListFile::kCfgSet, doc.settingsLines()},
         {ListFile::kSlideTiming, doc.timings()}};
     for (const QString& name : ListFile::kWriteOrder)
-        if (!ListFile::write(joinPath(folder, name), contents.value(name)))
+        if (!ListFile::write(joinPath(folder, name), contents.value(name), writes))
             return false;
     return true;
 }

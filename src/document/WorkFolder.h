@@ -1,5 +1,8 @@
 #pragma once
 
+#include "DiskWrites.h"
+#include "OwnedWorkFolder.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -11,9 +14,14 @@ class ShowDocument;
 class WorkFolder {
 public:
     // Creates "~OrvanneSlides<N>" under base (the user's cache folder when empty) with mode 0700,
-    // taking the first N >= 1 whose mkdir succeeds, so two instances never share one.
-    // Returns an empty path when no folder could be made.
-    static QString createNumbered(const QString& base = QString());
+    // taking the first N >= 1 whose mkdir succeeds, so two instances never share one, and locks it
+    // for as long as the returned object lives. Not valid when no folder could be made.
+    static OwnedWorkFolder createNumbered(const QString& base = QString());
+    // Removes the working folders under base (the user's cache folder when empty) that no running
+    // instance holds: those of programs that were killed or crashed. Each is emptied and removed
+    // as at exit, so one that still holds a show file or a subfolder stays. A folder in use is
+    // never touched, nor is anything that is not a folder of ours. Returns how many went.
+    static int removeAbandoned(const QString& base = QString());
     // The user's cache folder ($XDG_CACHE_HOME, else ~/.cache).
     static QString defaultBase();
 
@@ -29,5 +37,6 @@ public:
     // written as the names they are stored under: storedNames maps a path to its name in the
     // show file; any other path is written as its file-name part.
     static bool writeListFiles(const QString& folder, const ShowDocument& doc,
-                               const QHash<QString, QString>& storedNames = {});
+                               const QHash<QString, QString>& storedNames = {},
+                               const DiskWrites& writes = DiskWrites::system());
 };

@@ -111,7 +111,10 @@ bool bitmapIsComplete(const std::optional<BitmapHeader>& h, qint64 fileSize, QSt
     // Not a BMP file, or one whose layout the reader judges itself.
     if (!h || h->isCore() || !h->isUncompressed() || h->width <= 0 || h->bits == 0)
         return true;
-    if (fileSize < qint64(h->pixelOffset) + h->rowBytes() * h->height) {
+    // Compared by division: a header may claim a row and a height whose product is beyond any
+    // integer.
+    const qint64 available = fileSize - qint64(h->pixelOffset);
+    if (available < 0 || (h->height > 0 && h->rowBytes() > available / h->height)) {
         *error = QStringLiteral("The bitmap's pixel data ends before the end of the picture");
         return false;
     }
@@ -236,8 +239,16 @@ Picture decodeRaster(const QString& path, const QSize& fitArea, Kind kind, QStri
         if (decodeSize.isValid())
             image = image.scaled(decodeSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    if (!natural.isValid() || natural.isEmpty())
+    // A header that tells no size (a GIF whose screen has no height) or another one than the
+    // picture turns out to have: the picture's own size counts, and it is brought to the size it
+    // will be drawn at now, as every other raster is.
+    if (!natural.isValid() || natural.isEmpty() || (!decodeSize.isValid() && image.size() != natural))
         natural = image.size();
+    if (fitArea.isValid() && !fitArea.isEmpty()) {
+        const QSize drawn = fittedSize(natural, fitArea).expandedTo(QSize(1, 1));
+        if (drawn != image.size())
+            image = image.scaled(drawn, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
     return Picture::fromRaster(image, natural);
 }
 

@@ -6,6 +6,8 @@
 #include <QVariant>
 #include <QtPlugin>
 
+#include <algorithm>
+
 // Registers the plugin with Qt's static plugin list when this object file is linked. The imaging
 // library's link interface forces that (see orvanne_imaging_pcx_anchor and CMakeLists.txt), so
 // every program linking orvanne_imaging can read PCX through QImageReader.
@@ -47,12 +49,29 @@ bool PcxImageHandler::read(QImage* image) {
     QIODevice* dev = device();
     if (!dev)
         return false;
-    const qint64 size = dev->size();
-    if (!dev->isSequential() && size - dev->pos() > MaxFileBytes) {
-        lastDecodeError = QStringLiteral("The PCX file is too large");
-        return false;
+    // QIODevice::read(n) sets aside n bytes before it reads any, so it is asked for what the file
+    // holds, never for the most a PCX file may be; a stream of unknown length is read piecewise.
+    QByteArray data;
+    if (!dev->isSequential()) {
+        const qint64 left = dev->size() - dev->pos();
+        if (left > MaxFileBytes) {
+            lastDecodeError = QStringLiteral("The PCX file is too large");
+            return false;
+        }
+        data = dev->read(std::max<qint64>(left, 0));
+    } else {
+        constexpr qint64 Piece = 1024 * 1024;
+        while (data.size() <= MaxFileBytes) {
+            const QByteArray piece = dev->read(Piece);
+            if (piece.isEmpty())
+                break;
+            data += piece;
+        }
+        if (data.size() > MaxFileBytes) {
+            lastDecodeError = QStringLiteral("The PCX file is too large");
+            return false;
+        }
     }
-    const QByteArray data = dev->read(MaxFileBytes);
     QString error;
     if (Pcx::decode(data, image, &error))
         return true;

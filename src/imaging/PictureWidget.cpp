@@ -5,6 +5,7 @@
 #include "UserMessages.h"
 
 #include <QImageWriter>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QSaveFile>
 
@@ -16,6 +17,7 @@ PictureWidget::PictureWidget(UserMessages& messages, QWidget* parent)
 bool PictureWidget::loadFile(const QString& path, QString* error) {
     fileName_ = path;
     picture_ = Picture();
+    placed_ = false;
     const DecodeResult result = cache_ ? cache_->take(path, decodeSize_) : decodeImageFile(path, decodeSize_);
     if (result.reportedByCaller) {
         if (error)
@@ -34,7 +36,15 @@ bool PictureWidget::loadFile(const QString& path, QString* error) {
 
 void PictureWidget::setPicture(const Picture& picture) {
     picture_ = picture;
+    placed_ = false;
     pictureChanged();
+}
+
+void PictureWidget::setPlacedPicture(const Picture& picture, const QPoint& offset) {
+    picture_ = picture;
+    placed_ = true;
+    placedOffset_ = offset;
+    update();
 }
 
 void PictureWidget::setImage(const QImage& bitmap) {
@@ -90,6 +100,8 @@ QSize PictureWidget::sizeHint() const {
 QRectF PictureWidget::pictureRect() const {
     if (picture_.isEmpty())
         return QRectF();
+    if (placed_)
+        return QRectF(placedOffset_, QSizeF(picture_.size()));
     const QSizeF area(size());
     QSizeF drawn(picture_.size());
     if (stretch_)
@@ -102,9 +114,10 @@ QRectF PictureWidget::pictureRect() const {
     return QRectF(topLeft, drawn);
 }
 
-void PictureWidget::paintEvent(QPaintEvent*) {
+void PictureWidget::paintEvent(QPaintEvent* event) {
+    // What the paint asks for is all that is drawn: the widget may be far larger than the window.
     QPainter painter(this);
-    painter.fillRect(rect(), color_);
+    painter.fillRect(event->rect(), color_);
     if (!picture_.isEmpty())
         picture_.draw(painter, pictureRect());
 }

@@ -31,6 +31,12 @@ public:
     // An image assigned as the picture, shown from the top-left corner.
     void setImage(const QImage& bitmap);
     void clearPicture();
+    // The picture at its natural size with its top-left corner at offset, over the widget's colour
+    // everywhere else, whatever the widget's size and paint modes. Only the part a paint asks for
+    // is drawn, so a picture larger than the window scrolls without a frame of its whole size ever
+    // being made. Any picture or image set afterwards ends this.
+    void setPlacedPicture(const Picture& picture, const QPoint& offset);
+    bool isPlaced() const { return placed_; }
 
     bool stretch() const { return stretch_; }
     void setStretch(bool on);
@@ -75,6 +81,8 @@ private:
     bool stretchRatio_ = false;
     bool center_ = false;
     bool autoSize_ = false;
+    bool placed_ = false;
+    QPoint placedOffset_;
     QSize decodeSize_;
     ImageCache* cache_ = nullptr;
     QColor color_;

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <mutex>
+#include <unordered_set>
 #include <vector>
 
 #include <libwmf/api.h>
@@ -402,6 +403,24 @@ struct Recorder {
     std::vector<std::unique_ptr<QImage>> bitmaps; // owned here; libwmf only holds pointers
     qint64 bitmapPixels = 0;
     std::shared_ptr<const QPainterPath> clip;
+
+    // The image behind a bitmap the player hands back, when it is one of ours. The player keeps
+    // brushes and bitmaps in object slots that a later record can reuse for a pen or a font, and
+    // the bitmap field of a reused slot holds whatever lay there: only a pointer this recorder
+    // gave out is ever taken for an image.
+    const QImage* image(const void* data) const {
+        return data && ownBitmaps.contains(data) ? static_cast<const QImage*>(data) : nullptr;
+    }
+    std::unordered_set<const void*> ownBitmaps;
+
+    // The same holds for fonts, whose face name is a pointer: each font is given a copy of its
+    // name when the player makes it, and only a copy this recorder gave is read.
+    std::vector<std::unique_ptr<QString>> faces;
+    std::unordered_set<const void*> ownFaces;
+    const QString* face(const wmfFont* font) const {
+        return font && ownFaces.contains(font->user_data) ? static_cast<const QString*>(font->user_data)
+                                                          : nullptr;
+    }
 };
 
 Recorder* recorder(wmfAPI* api) {
@@ -480,7 +499,7 @@ Qt::PenStyle penStyle(unsigned style) {
     }
 }
 
-QBrush brushOf(const wmfBrush* b) {
+QBrush brushOf(wmfAPI* api, const wmfBrush* b) {
     if (!b)
         return Qt::NoBrush;
     switch (WMF_BRUSH_STYLE(b)) {
@@ -495,8 +514,8 @@ QBrush brushOf(const wmfBrush* b) {
     case BS_PATTERN:
     case BS_DIBPATTERN:
     case BS_DIBPATTERNPT:
-        if (b->bmp.data)
-            return QBrush(*static_cast<const QImage*>(b->bmp.data));
+        if (const QImage* pattern = recorder(api)->image(b->bmp.data))
+            return QBrush(*pattern);
         return QBrush(colour(b->lbColor));
     default:
         return QBrush(colour(b->lbColor));
@@ -513,7 +532,7 @@ Style styleOf(wmfAPI* api, const wmfDC* dc, bool filled) {
         s.penColour = colour(dc->pen->lopnColor);
     }
     if (filled) {
-        s.brush = brushOf(dc->brush);
+        s.brush = brushOf(api, dc->brush);
         if (dc->brush && WMF_BRUSH_STYLE(dc->brush) == BS_HATCHED && dc->bgmode == OPAQUE)
             s.hatchBackground = colour(dc->bgcolor);
     }
@@ -655,7 +674,7 @@ void ropDraw(wmfAPI* api, wmfROP_Draw_t* d) {
         brush = Qt::black;
         break;
     default:
-        brush = brushOf(d->dc->brush);
+        brush = brushOf(api, d->dc->brush);
         break;
     }
     const QRectF r = rect(d->TL, d->BR);
@@ -683,13 +702,13 @@ void regionPaint(wmfAPI* api, wmfPolyRectangle_t* d) {
     QPainterPath area;
     for (unsigned i = 0; i < d->count; ++i)
         area.addRect(rect(d->TL[i], d->BR[i]));
-    fillUnderClip(api, area, brushOf(d->dc->brush));
+    fillUnderClip(api, area, brushOf(api, d->dc->brush));
 }
 
 void regionFrame(wmfAPI* api, wmfPolyRectangle_t* d) {
     if (!d->TL || !d->BR)
         return;
-    const QBrush brush = brushOf(d->dc->brush);
+    const QBrush brush = brushOf(api, d->dc->brush);
     const double w = std::max(0.0f, d->width), h = std::max(0.0f, d->height);
     QPainterPath frame;
     frame.setFillRule(Qt::OddEvenFill);
@@ -716,10 +735,11 @@ void regionClip(wmfAPI* api, wmfPolyRectangle_t* d) {
 // Glyphs are laid out at a fixed reference size and scaled, because device units may be far
 // smaller than a pixel (a metafile in inches) and font pixel sizes are whole numbers.
 constexpr int ReferencePixels = 100;
+// Beyond this many pixels on its longer side a glyph is drawn as an outline.
+constexpr double MaxCachedGlyphPixels = 256;
 
-QFont fontOf(const wmfFont* f) {
-    QFont font(f->lfFaceName ? TextCodec::decode(f->lfFaceName, qsizetype(std::strlen(f->lfFaceName)))
-                             : QString());
+QFont fontOf(const wmfFont* f, const QString& face) {
+    QFont font(face);
     font.setPixelSize(ReferencePixels);
     font.setWeight(f->lfWeight >= 600 ? QFont::Bold : QFont::Normal);
     font.setItalic(f->lfItalic);
@@ -756,7 +776,10 @@ void drawText(wmfAPI* api, wmfDrawText_t* d) {
     const QString text = TextCodec::decode(d->str, qsizetype(std::strlen(d->str)));
     if (text.isEmpty() || !(d->font_height > 0))
         return;
-    const QFont font = fontOf(d->dc->font);
+    const QString* face = recorder(api)->face(d->dc->font);
+    if (!face)
+        return; // the font's slot holds something else now
+    const QFont font = fontOf(d->dc->font, *face);
     const double factor = d->font_height / ReferencePixels;
     const double angle = -double(d->dc->font->lfEscapement) / 10.0;
     const QPointF origin = point(d->pt);
@@ -774,6 +797,23 @@ void drawText(wmfAPI* api, wmfDrawText_t* d) {
         if (background.isValid()) {
             const QFontMetricsF m(font);
             p.fillRect(QRectF(0, baseline - m.ascent(), m.horizontalAdvance(text), m.height()), background);
+        }
+        // Qt keeps small glyphs as bitmaps in a cache, judging "small" by area. Under a mapping
+        // that squeezes one way and stretches the other (a window a few units wide and thousands
+        // high), a glyph of small area is thousands of pixels long, its bitmap is never made and
+        // Qt copies from nothing. Text that large on either side is drawn as outlines, as Qt
+        // itself draws large text.
+        const QTransform& device = p.combinedTransform();
+        const double longest =
+            std::max(std::hypot(device.m11(), device.m12()), std::hypot(device.m21(), device.m22())) *
+            ReferencePixels;
+        if (!std::isfinite(longest))
+            return;
+        if (longest > MaxCachedGlyphPixels) {
+            QPainterPath outline;
+            outline.addText(QPointF(0, baseline), font, text);
+            p.fillPath(outline, ink);
+            return;
         }
         p.setPen(ink);
         p.drawText(QPointF(0, baseline), text);
@@ -814,6 +854,7 @@ void bmpRead(wmfAPI* api, wmfBMP_Read_t* r) {
     rec->bitmapPixels += width * height;
     rec->bitmaps.push_back(std::make_unique<QImage>(std::move(image)));
     const QImage* stored = rec->bitmaps.back().get();
+    rec->ownBitmaps.insert(stored);
     r->bmp.width = static_cast<U16>(stored->width());
     r->bmp.height = static_cast<U16>(stored->height());
     r->bmp.data = const_cast<QImage*>(stored);
@@ -823,9 +864,10 @@ void bmpRead(wmfAPI* api, wmfBMP_Read_t* r) {
 void bmpFree(wmfAPI*, wmfBMP*) {}
 
 void bmpDraw(wmfAPI* api, wmfBMP_Draw_t* d) {
-    if (!d->bmp.data)
+    const QImage* bitmap = recorder(api)->image(d->bmp.data);
+    if (!bitmap)
         return;
-    const QImage& image = *static_cast<const QImage*>(d->bmp.data);
+    const QImage& image = *bitmap;
     const QRect source(d->crop.x, d->crop.y, d->crop.w, d->crop.h);
     const QRect part = source.intersected(image.rect());
     if (part.isEmpty())
@@ -842,7 +884,17 @@ void bmpDraw(wmfAPI* api, wmfBMP_Draw_t* d) {
     });
 }
 
-void fontMap(wmfAPI*, wmfFont*) {}
+// Called as the player makes each font, while its face name is still its own.
+void fontMap(wmfAPI* api, wmfFont* font) {
+    Recorder* rec = recorder(api);
+    if (!rec || !font)
+        return;
+    const char* name = font->lfFaceName;
+    rec->faces.push_back(std::make_unique<QString>(
+        name ? TextCodec::decode(name, qsizetype(::strnlen(name, 256))) : QString()));
+    font->user_data = rec->faces.back().get();
+    rec->ownFaces.insert(font->user_data);
+}
 
 // Used only to estimate text extents for the bounding box; roughly half an em per character.
 float stringWidth(wmfAPI*, wmfFont*, char* text) {

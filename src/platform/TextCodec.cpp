@@ -1,5 +1,7 @@
 #include "TextCodec.h"
 
+#include <QStringDecoder>
+
 #include <array>
 
 namespace {
@@ -73,12 +75,21 @@ QByteArray encode(const QString& text) {
             return text.toUtf8();
         out.append(static_cast<char>(b));
     }
+    // Windows-1252 bytes that happen to form UTF-8 would be read back as UTF-8: "Ã©" as "é", or a
+    // caption cut to its field turned into a face. Such a text is written in UTF-8, which reads
+    // back as itself.
+    if (looksLikeUtf8(out.constData(), out.size()))
+        return text.toUtf8();
     return out;
 }
 
 QString decode(const char* bytes, qsizetype length) {
-    if (looksLikeUtf8(bytes, length))
-        return QString::fromUtf8(bytes, length);
+    if (looksLikeUtf8(bytes, length)) {
+        // A byte-order mark at the start is a character of the text (a zero-width space), not a
+        // note about the encoding to be dropped; every character reads back as it was written.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return utf8.decode(QByteArrayView(bytes, length));
+    }
     QString out;
     out.reserve(length);
     for (qsizetype i = 0; i < length; ++i) {
@@ -98,7 +109,13 @@ QString decode(const QByteArray& bytes) {
 QString fitted(const QString& text, int maxBytes, const QString& tail) {
     // Every character takes at least one byte, so no more than maxBytes of them can fit.
     QString head = text.left(std::max(0, maxBytes));
-    auto chopCharacter = [&head] { head.chop(head.size() >= 2 && head.back().isLowSurrogate() ? 2 : 1); };
+    // A pair goes as a whole; a lone half (which no codec can encode) goes alone, so that it never
+    // takes the high half of the pair before it along with it.
+    auto chopCharacter = [&head] {
+        const bool pair =
+            head.size() >= 2 && head.back().isLowSurrogate() && head.at(head.size() - 2).isHighSurrogate();
+        head.chop(pair ? 2 : 1);
+    };
     if (!head.isEmpty() && head.back().isHighSurrogate())
         head.chop(1); // never half of a pair
     while (!head.isEmpty() && encode(head + tail).size() > maxBytes)

@@ -4,7 +4,8 @@
 #include <QString>
 
 // The one codec for the 8-bit texts of show files and list files.
-// Writing: Windows-1252 when every character fits, otherwise UTF-8.
+// Writing: Windows-1252 when every character fits and the bytes cannot be mistaken for UTF-8,
+// otherwise UTF-8; so every text reads back as it was written.
 // Reading: UTF-8 when the bytes are valid UTF-8 holding at least one multi-byte sequence,
 // otherwise Windows-1252 (which is what older shows were written in).
 namespace TextCodec {

@@ -206,7 +206,7 @@ ShowWindow::ShowWindow(ShowHost& host, AudioEngine& engine, QWidget* parent)
     transitions_->setTarget(slideView_);
     transitions_->setPace(5);
     transitions_->setBandThickness(1);
-    connect(transitions_, &TransitionHost::finished, controller_, &ShowController::slideShown);
+    connect(transitions_, &TransitionHost::finished, this, &ShowWindow::transitionFinished);
 
     // The pointer hides over a playing show after two seconds without movement.
     pointerTimer_ = new QTimer(this);
@@ -355,11 +355,31 @@ void ShowWindow::showSlide(int index) {
     const TransitionEffect effect = effectForCycle(effectCounter_);
     transitions_->setEffect(effect);
     if (effect != TransitionEffect::None) {
+        if (!host_.fitToWindow())
+            afterTransition_.emplace(composed, decoded.picture);
         transitions_->run(composed.frame); // its finished() tells the controller
     } else {
-        slideView_->setImage(composed.frame);
+        showComposed(composed, decoded.picture);
         controller_->slideShown();
     }
+}
+
+void ShowWindow::showComposed(const ComposedSlide& composed, const Picture& picture) {
+    if (host_.fitToWindow())
+        slideView_->setImage(composed.frame);
+    else
+        slideView_->setPlacedPicture(picture, QPoint(composed.placement.left, composed.placement.top));
+}
+
+void ShowWindow::transitionFinished() {
+    // The transition leaves its frame on the widget; a natural-size slide is then shown placed,
+    // so that the rest of it is drawn as the user scrolls.
+    if (afterTransition_) {
+        const auto [composed, picture] = std::move(*afterTransition_);
+        afterTransition_.reset();
+        showComposed(composed, picture);
+    }
+    controller_->slideShown();
 }
 
 ComposedSlide ShowWindow::compose(const Picture& picture) const {
@@ -374,7 +394,9 @@ ComposedSlide ShowWindow::compose(const Picture& picture) const {
         if (const auto placement = placeSlide(picture.size(), visible, screen, false))
             visible = visibleArea(*scrollArea_, placement->display);
     }
-    return composeSlide(picture, visible, screen, fit, scrollArea_->palette().color(QPalette::Window));
+    const QColor background = scrollArea_->palette().color(QPalette::Window);
+    return fit ? composeSlide(picture, visible, screen, true, background)
+               : composeVisibleSlide(picture, visible, screen, background);
 }
 
 void ShowWindow::placeFrame(const ComposedSlide& composed) {
@@ -400,12 +422,12 @@ void ShowWindow::recompose() {
     if (!controller_->isActive() || shownSlide_ < 0 || !isVisible())
         return;
     transitions_->finish();
-    const ComposedSlide composed =
-        compose(cache_->take(host_.document().slide(shownSlide_).imagePath, decodeSize()).picture);
+    const Picture picture = cache_->take(host_.document().slide(shownSlide_).imagePath, decodeSize()).picture;
+    const ComposedSlide composed = compose(picture);
     if (!composed.ok())
         return;
     placeFrame(composed);
-    slideView_->setImage(composed.frame);
+    showComposed(composed, picture);
 }
 
 void ShowWindow::showUnreadable(int index, const QString& path) {

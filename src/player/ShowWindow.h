@@ -5,17 +5,19 @@
 // editor when the show stops or runs out. It reads the document and the editor's options through
 // ShowHost at the moment it needs them.
 
+#include "Picture.h"
 #include "ShowController.h"
 #include "SlideComposer.h"
 
 #include <QWidget>
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 class AudioEngine;
 class ElidingLabel;
 class ImageCache;
-class Picture;
 class PictureWidget;
 class QAction;
 class QLabel;
@@ -82,9 +84,14 @@ private:
     // Puts slide index on screen and tells the controller when it is whole there.
     void showSlide(int index);
     void showUnreadable(int index, const QString& path);
-    // The slide's frame for the picture area as it is now; not ok when it cannot be shown.
+    // The slide's frame for the picture area as it is now; not ok when it cannot be shown. Without
+    // fit the frame is only the part the visible area shows (see composeVisibleSlide).
     ComposedSlide compose(const Picture& picture) const;
     void placeFrame(const ComposedSlide& composed);
+    // Puts the slide on the picture widget for good: the frame, or without fit the picture itself
+    // where it lands, which the widget draws as it scrolls.
+    void showComposed(const ComposedSlide& composed, const Picture& picture);
+    void transitionFinished();
     // Composes the slide on screen again for the window's new size.
     void recompose();
     void updateStatusBar(const QString& path, int index);
@@ -130,6 +137,9 @@ private:
     TransitionHost* transitions_;
     QTimer* pointerTimer_;
     QTimer* recomposeTimer_;
+
+    // The natural-size slide a transition under way leads to, shown placed when it is whole.
+    std::optional<std::pair<ComposedSlide, Picture>> afterTransition_;
 
     int effectCounter_ = 0;
     int shownSlide_ = -1; // the slide whose frame is on screen; -1 when none is (or it was unreadable)

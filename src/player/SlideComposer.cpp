@@ -57,6 +57,19 @@ QImage composeFrame(const Picture& picture, const Placement& placement, const QC
     return frame;
 }
 
+ComposedSlide composeVisibleSlide(const Picture& picture, QSize visible, QSize screen,
+                                  const QColor& background) {
+    ComposedSlide slide;
+    const std::optional<Placement> placement = placeSlide(picture.size(), visible, screen, false);
+    if (!placement || visible.isEmpty())
+        return slide;
+    slide.placement = *placement;
+    Placement part = *placement;
+    part.display = placement->display.boundedTo(visible);
+    slide.frame = composeFrame(picture, part, background);
+    return slide;
+}
+
 ComposedSlide composeSlide(const Picture& picture, QSize visible, QSize screen, bool fit,
                            const QColor& background) {
     ComposedSlide slide;

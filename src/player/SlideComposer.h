@@ -46,3 +46,10 @@ struct ComposedSlide {
 };
 ComposedSlide composeSlide(const Picture& picture, QSize visible, QSize screen, bool fit,
                            const QColor& background);
+
+// A slide shown at its natural size (fit off), placed as composeSlide places it, but with only the
+// part the visible area shows before any scrolling composed: the frame a transition runs over. The
+// show draws the picture itself where it lands as the user scrolls, so a picture larger than the
+// window costs its own raster and no frame of the display's size.
+ComposedSlide composeVisibleSlide(const Picture& picture, QSize visible, QSize screen,
+                                  const QColor& background);

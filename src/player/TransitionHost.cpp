@@ -78,7 +78,9 @@ void TransitionHost::run(const QImage& frame) {
         before = QImage(bitmap.size(), QImage::Format_RGB32);
         before.fill(target->color().isValid() ? target->color() : QColor(Qt::black));
         QPainter p(&before);
-        target->render(&p, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        // Only the part the frame covers: the widget may be far larger (a picture at its
+        // natural size, shown through a scroll area).
+        target->render(&p, QPoint(), QRegion(QRect(QPoint(), bitmap.size())), QWidget::DrawWindowBackground);
     }
     reveal_ = std::make_unique<Reveal>(effect_, before, bitmap, bandThickness_, pace_);
     auto* overlay = new OverlayWidget(target, &reveal_->surface());

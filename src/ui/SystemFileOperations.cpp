@@ -250,8 +250,17 @@ struct SystemFileOperations::Result {
 };
 
 SystemFileOperations::SystemFileOperations(UserMessages& messages, QWidget* dialogParent)
-    : messages_(messages), dialogParent_(dialogParent), copyPiece_(&FileCopy::copy),
+    : messages_(messages), dialogParent_(dialogParent), copyPiece_(&SystemFileOperations::copySystemPiece),
       pieceSize_(kDefaultPiece), progressDelayMs_(kShowAfterMs) {}
+
+bool SystemFileOperations::copySystemPiece(int in, int out, qint64 count, QString* error) {
+    FileCopy::Failure failure;
+    if (FileCopy::copy(in, out, count, &failure))
+        return true;
+    if (error)
+        *error = failure.text();
+    return false;
+}
 
 void SystemFileOperations::setCopyPiece(CopyPiece copyPiece, qint64 pieceSize) {
     copyPiece_ = std::move(copyPiece);

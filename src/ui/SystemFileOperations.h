@@ -19,6 +19,8 @@ class SystemFileOperations : public ShellFileOperations {
 public:
     // Copies count bytes from in's offset to out's offset; false with a reason on failure.
     using CopyPiece = std::function<bool(int in, int out, qint64 count, QString* error)>;
+    // The piece copier in use unless a test puts its own: the kernel's copy, reason in words.
+    static bool copySystemPiece(int in, int out, qint64 count, QString* error);
 
     explicit SystemFileOperations(UserMessages& messages, QWidget* dialogParent = nullptr);
     // The window the progress dialog belongs to (the one the user works in).

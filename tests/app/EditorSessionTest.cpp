@@ -51,7 +51,7 @@ class EditorSessionTest : public ::testing::Test {
 protected:
     EditorSessionTest()
         : settings(home.file("settings.ini"), QSettings::IniFormat), engine(AudioEngine::Output::Manual),
-          work(WorkFolder::createNumbered(home.file("cache"))) {
+          workFolder(WorkFolder::createNumbered(home.file("cache"))), work(workFolder.path()) {
         qputenv("HOME", QFile::encodeName(home.path()));
         EditorServices services{messages,
                                 dialogs,
@@ -85,8 +85,9 @@ protected:
         show.addSlide(home.file("src/" + name + ".png"), "", "", 0);
         NoProgress progress;
         const QString target = home.file(name + ".cjf");
-        EXPECT_EQ(ShowFiles::save(show, ShowSettings(), WorkFolder::createNumbered(home.file("scratch")),
-                                  target, ShowFileServices{messages, progress, disk}),
+        EXPECT_EQ(ShowFiles::save(show, ShowSettings(),
+                                  WorkFolder::createNumbered(home.file("scratch")).path(), target,
+                                  ShowFileServices{messages, progress, disk}),
                   ShowFiles::SaveResult::Saved);
         return target;
     }
@@ -99,6 +100,7 @@ protected:
     QSettings settings;
     AudioEngine engine;
     FakeFileOperations files;
+    OwnedWorkFolder workFolder;
     QString work;
     std::unique_ptr<EditorSession> session;
     int splashes = 0;

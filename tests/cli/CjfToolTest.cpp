@@ -1,5 +1,8 @@
 #include "CjfBytes.h"
 #include "DemoMedia.h"
+#include "RegressionInputs.h"
+#include "ShowTexts.h"
+#include "SmallFileSystem.h"
 #include "TempFolder.h"
 #include "ToolRunner.h"
 
@@ -7,6 +10,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 
@@ -122,6 +129,114 @@ TEST(CjfTool, ExtractAddsToAFolderWithoutEmptyingIt) {
         bad.err.endsWith("Unable to open " + evil + ".  File may be damaged or format is not recognized.\n"))
         << bad.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(tmp.file("into/escaped.jpg")));
+}
+
+// Every input that once crashed the program or ran away with its memory, through the tools a
+// user would try first: each ends with a message and an exit code, never a signal.
+TEST(CjfTool, InputsThatOnceBrokeTheProgramEndWithAMessage) {
+    QStringList sounds;
+    for (const QString& target : {QStringLiteral("midi"), QStringLiteral("sound")})
+        for (const QString& name : QDir(regressionPath(target, QString())).entryList(QDir::Files))
+            sounds << regressionPath(target, name);
+    ASSERT_GE(sounds.size(), 4);
+    const ToolRun probe = runTool("orvanne-cjf", QStringList{"probe"} + sounds);
+    EXPECT_EQ(probe.exitCode, 1) << probe.err.toStdString();
+    const QList<QByteArray> lines = probe.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), sounds.size());
+    for (const QByteArray& line : lines)
+        EXPECT_FALSE(QJsonDocument::fromJson(line).object().value("error").toString().isEmpty())
+            << line.constData();
+
+    // The pictures as the slides of a show, the sounds as their sounds.
+    const QStringList pictures = {
+        regressionPath("image", "bmp-rowbytes-mul-overflow.bmp"),
+        regressionPath("pcx", "any-pcx-reserves-1gib.pcx"),
+        regressionPath("wmf", "reused-brush-slot-wild-pattern-pointer.wmf"),
+        regressionPath("wmf", "text-stretched-one-way-glyph-cache-copies-from-nothing.wmf")};
+    QList<CjfEntry> entries;
+    QByteArray display, timing, captions, audio;
+    for (int i = 0; i < pictures.size(); ++i) {
+        QFile file(pictures[i]);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        entries.append({QFile::encodeName(QFileInfo(pictures[i]).fileName()), file.readAll()});
+        display += QFile::encodeName(QFileInfo(pictures[i]).fileName()) + "\r\n";
+        timing += "0\r\n";
+        captions += regressionInput("listfile", "shortstring-splits-surrogate-pair.lst")
+                        .left(60)
+                        .replace('\r', ' ')
+                        .replace('\n', ' ') +
+                    "\r\n";
+        audio += QFile::encodeName(QFileInfo(sounds[i % sounds.size()]).fileName()) + "\r\n";
+    }
+    for (const QString& sound : sounds) {
+        QFile file(sound);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        entries.append({QFile::encodeName(QFileInfo(sound).fileName()), file.readAll()});
+    }
+    entries += {{"DisplayList.lst", display}, {"SlideTiming.lst", timing}, {"Captions.lst", captions},
+                {"SlideAudio.lst", audio},    {"SongList.lst", ""},        {"CfgSet.lst", "0\r\nTRUE\r\n"}};
+    TempFolder tmp;
+    const QString show = tmp.write("found.cjf", cjfFile(1.5f, entries));
+    const ToolRun info = runTool("orvanne-cjf", {"info", show});
+    EXPECT_EQ(info.exitCode, 0) << info.err.toStdString();
+    const ToolRun frames = runTool("orvanne-cjf", {"frames", show, tmp.file("frames"), "--size", "320x240"});
+    EXPECT_EQ(frames.exitCode, 1) << "the damaged bitmap cannot be shown";
+    EXPECT_TRUE(frames.err.contains("Cannot read: bmp-rowbytes-mul-overflow.bmp"))
+        << frames.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(tmp.file("frames/slide-002.png"))) << "the PCX slide is shown";
+    const ToolRun extract = runTool("orvanne-cjf", {"extract", show, tmp.file("out")});
+    EXPECT_EQ(extract.exitCode, 0) << extract.err.toStdString();
+    EXPECT_EQ(TempFolder::read(tmp.file("out/any-pcx-reserves-1gib.pcx")),
+              regressionInput("pcx", "any-pcx-reserves-1gib.pcx"));
+}
+
+// Entries of 6000 bytes: few enough for the free-space check, but their files take more pages of
+// a nearly full disk than it has.
+TEST(CjfTool, ExtractOntoAFullOrReadOnlyDiskSaysWhatFailedAndLeavesNothing) {
+    SmallFileSystem small(64 * 1024);
+    if (!small.mounted())
+        GTEST_SKIP() << small.whyNot().toStdString();
+    const QString into = small.path() + "/into";
+    QDir().mkpath(into);
+    QFile mine(into + "/mine.txt");
+    ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+    mine.write("mine");
+    mine.close();
+    small.fill(7 * 4096);
+    struct statvfs fs {};
+    ASSERT_EQ(::statvfs(QFile::encodeName(into).constData(), &fs), 0);
+    const qint64 pages = qint64(fs.f_bavail) * qint64(fs.f_frsize) / 4096;
+    QList<CjfEntry> entries;
+    for (int i = 0; i <= pages / 2; ++i)
+        entries.append({QByteArray("e") + QByteArray::number(i) + ".jpg", QByteArray(6000, char('a' + i))});
+    TempFolder tmp;
+    const QString show = tmp.write("show.cjf", cjfFile(1.0f, entries));
+    ASSERT_LE(QFileInfo(show).size(), qint64(fs.f_bavail) * qint64(fs.f_frsize)) << "passes the space check";
+
+    const ToolRun full = runTool("orvanne-cjf", {"extract", show, into});
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_EQ(full.err, ShowTexts::noRoomToUnpack(show, into) + "\n");
+    EXPECT_EQ(QDir(into).entryList(QDir::Files | QDir::Hidden), QStringList({"mine.txt"}));
+
+    ASSERT_TRUE(small.makeReadOnly());
+    const ToolRun readOnly = runTool("orvanne-cjf", {"extract", show, into});
+    EXPECT_EQ(readOnly.exitCode, 1);
+    EXPECT_EQ(readOnly.err, ShowTexts::folderNotWritable(show, into) + "\n");
+}
+
+// Without root a folder without write permission does the same.
+TEST(CjfTool, ExtractIntoAFolderThatCannotBeWrittenSaysSo) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into any folder";
+    TempFolder tmp;
+    const QString show = tmp.write("show.cjf", cjfFile(1.0f, {{"a.jpg", "x"}}));
+    const QString into = tmp.file("locked");
+    QDir().mkpath(into);
+    ::chmod(QFile::encodeName(into).constData(), 0500);
+    const ToolRun run = runTool("orvanne-cjf", {"extract", show, into});
+    ::chmod(QFile::encodeName(into).constData(), 0700);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, ShowTexts::folderNotWritable(show, into) + "\n");
 }
 
 } // namespace

@@ -9,6 +9,9 @@
 #include <QDirIterator>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 struct RecordingProgress : ProgressReport {
@@ -126,6 +129,28 @@ TEST_F(CombinedFile, AFailedWriteLeavesTheOldShowUntouched) {
     EXPECT_FALSE(QFileInfo::exists(tmp.file("new.cjf")));
 }
 
+// A program killed in the middle of a save once left a hidden file of the show's full size beside
+// it. The show is now written as an unnamed file: at any moment of the save, the folder holds
+// nothing but what it held before.
+TEST_F(CombinedFile, WhileAShowIsWrittenTheFolderShowsNothingNew) {
+    const int probe = ::open(QFile::encodeName(tmp.path()).constData(), O_TMPFILE | O_WRONLY, 0600);
+    if (probe < 0)
+        GTEST_SKIP() << "this file system has no unnamed files";
+    ::close(probe);
+    const QString old = tmp.write("show.cjf", "the good show");
+    const QString a = tmp.write("a.jpg", QByteArray(100000, 'a'));
+    const QString b = tmp.write("b.jpg", QByteArray(100000, 'b'));
+    QList<QStringList> seen;
+    progress.onReport = [&](int) { seen << filesUnder(tmp.path()); };
+    CombinedHeader header;
+    CombinedFileWriter writer(progress);
+    ASSERT_TRUE(writer.write({a, b}, old, header, {}));
+    ASSERT_EQ(seen.size(), 2);
+    for (const QStringList& files : seen)
+        EXPECT_EQ(files, QStringList({"a.jpg", "b.jpg", "show.cjf"}));
+    EXPECT_EQ(TempFolder::read(old).size(), 44 + 2 * 344 + 200000);
+}
+
 TEST_F(CombinedFile, ReadsVersion15WithItsListFiles) {
     QList<CjfEntry> entries = {
         {"a.jpg", "JPEGDATA"},
@@ -186,6 +211,52 @@ TEST_F(CombinedFile, ListEntriesThatDifferOnlyInCaseFindTheirFiles) {
         << "an exact match wins; a name that matches nothing stays as it is";
     EXPECT_EQ(doc.soundPaths(), QStringList({w + "Ring.wav", " ", ""}));
     EXPECT_EQ(doc.musicTracks(), QStringList({w + "Tune.mid"}));
+}
+
+// A Windows-1252 name of 134 characters takes 264 bytes in UTF-8, more than a file name may; it
+// is unpacked under a shortened name of its own, and the lists find it there.
+TEST_F(CombinedFile, NamesLongerThanAFileNameMayBeAreUnpackedShortened) {
+    const QByteArray longStem = QByteArray(130, '\xe9'); // "é" in Windows-1252
+    const QByteArray longName = longStem + ".jpg";       // 134 bytes as stored
+    QByteArray twin = longName;
+    twin[129] = 'x'; // differs only after the cut
+    const QByteArray noExtension(200, '\xe0');
+    QList<CjfEntry> entries = {
+        {longName, "first"},
+        {twin, "second"},
+        {noExtension, "third"},
+        {QByteArray(124, '\xe9') + "~1.jpg", "a name that only looks like a shortened one"},
+        {"DisplayList.lst", longName + "\r\n" + twin.toUpper() + "\r\n" + longName + "\r\n"},
+        {"SlideTiming.lst", "0\r\n0\r\n0\r\n"},
+        {"Captions.lst", "\r\n\r\n\r\n"},
+        {"SlideAudio.lst", noExtension + "\r\n \r\n\r\n"},
+        {"SongList.lst", ""},
+        {"CfgSet.lst", "0\r\nTRUE\r\n"}};
+    ASSERT_TRUE(read(cjfFile(1.5f, entries)));
+    EXPECT_TRUE(messages.shown.isEmpty());
+    ASSERT_EQ(doc.slideCount(), 3);
+    const QStringList images = doc.imagePaths();
+    EXPECT_EQ(images[0], images[2]);
+    EXPECT_NE(images[0], images[1]);
+    EXPECT_EQ(TempFolder::read(images[0]), QByteArray("first"));
+    EXPECT_EQ(TempFolder::read(images[1]), QByteArray("second"))
+        << "found again through its case-folded name";
+    EXPECT_EQ(TempFolder::read(doc.slide(0).soundPath), QByteArray("third"));
+    for (const QString& path : {images[0], images[1], doc.slide(0).soundPath}) {
+        const QString name = QFileInfo(path).fileName();
+        EXPECT_EQ(QFileInfo(path).absolutePath(), work);
+        EXPECT_LE(QFile::encodeName(name).size(), 255) << name.toStdString();
+        EXPECT_TRUE(name.startsWith(QString(20, QChar(0xE9))) || name.startsWith(QString(20, QChar(0xE0))));
+    }
+    EXPECT_TRUE(images[0].endsWith(".jpg"));
+    // The entry whose own name looks like a shortened one keeps its file.
+    EXPECT_EQ(TempFolder::read(work + "/" + QString(124, QChar(0xE9)) + "~1.jpg"),
+              QByteArray("a name that only looks like a shortened one"));
+
+    // Version 1.0 shows find their pictures by the entries' names alike.
+    ASSERT_TRUE(read(cjfFile(1.0f, {{longName, "old"}})));
+    ASSERT_EQ(doc.slideCount(), 1);
+    EXPECT_EQ(TempFolder::read(doc.slide(0).imagePath), QByteArray("old"));
 }
 
 TEST_F(CombinedFile, ReadsVersion10ByTheEntriesNames) {
@@ -287,13 +358,15 @@ TEST_F(CombinedFile, HostileOrDamagedFilesNeverWriteOutsideTheWorkingFolder) {
     }
 }
 
-TEST_F(CombinedFile, ExtractionDoesNotFollowALinkInTheWorkingFolder) {
+TEST_F(CombinedFile, ExtractionReplacesALinkInTheWorkingFolderAndNeverFollowsIt) {
     const QString outside = tmp.write("precious.txt", "keep me");
     QDir().mkpath(work);
     ASSERT_EQ(
         ::symlink(QFile::encodeName(outside).constData(), QFile::encodeName(work + "/a.jpg").constData()), 0);
-    EXPECT_FALSE(read(cjfFile(1.0f, {{"a.jpg", "overwritten"}})));
+    EXPECT_TRUE(read(cjfFile(1.0f, {{"a.jpg", "unpacked"}})));
     EXPECT_EQ(TempFolder::read(outside), QByteArray("keep me"));
+    EXPECT_FALSE(QFileInfo(work + "/a.jpg").isSymLink());
+    EXPECT_EQ(TempFolder::read(work + "/a.jpg"), QByteArray("unpacked"));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "ListFile.h"
+#include "CombinedFormat.h"
 #include "PathNames.h"
+#include "RegressionInputs.h"
 #include "ShowDocument.h"
 #include "TempFolder.h"
 #include "TextCodec.h"
@@ -7,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -19,6 +24,18 @@ TEST(ListFile, WritesCrLfAfterEveryLineAndReadsAnyLineEnd) {
     EXPECT_EQ(ListFile::parse("a\rb\nc\r\nd"), QStringList({"a", "b", "c", "d"}));
     EXPECT_EQ(ListFile::parse("\n\n"), QStringList({"", ""}));
     EXPECT_TRUE(ListFile::parse("").isEmpty());
+
+    // A byte-order mark marks the file; a first entry that starts with that character keeps it.
+    EXPECT_EQ(ListFile::parse("\xEF\xBB\xBF"
+                              "a.jpg\r\nb.jpg\r\n"),
+              QStringList({"a.jpg", "b.jpg"}));
+    const QStringList marked = {QStringLiteral("\ufeffa.jpg"), "b.jpg"};
+    EXPECT_EQ(ListFile::parse(ListFile::format(marked)), marked);
+    const QStringList lookalike = {
+        QStringLiteral("\u00ef\u00bb\u00bf\u00bb")}; // the mark's bytes in Windows-1252
+    EXPECT_EQ(ListFile::parse(ListFile::format(lookalike)), lookalike);
+    EXPECT_EQ(ListFile::parse(ListFile::format({"b.jpg", QStringLiteral("\ufeffa.jpg")})),
+              QStringList({"b.jpg", QStringLiteral("\ufeffa.jpg")}));
 }
 
 TEST(ListFile, TextIsWindows1252UnlessItDoesNotFit) {
@@ -57,16 +74,127 @@ TEST(ListFile, SixFilesHoldNamesWithoutFolders) {
     EXPECT_FALSE(WorkFolder::writeListFiles(tmp.file("missing"), doc));
 }
 
-TEST(WorkFolder, TakesTheFirstFreeNumberPrivately) {
+// Captions are stored in 80 bytes. A caption whose 80th byte falls inside a character beyond the
+// basic plane once lost half of it, which came back as "?": the cut is now before the character.
+TEST(ListFile, CaptionsCutToTheirFieldKeepWholeCharacters) {
+    QStringList captions = ListFile::parse(
+        regressionInput(QStringLiteral("listfile"), QStringLiteral("shortstring-splits-surrogate-pair.lst")));
+    ASSERT_FALSE(captions.isEmpty());
+    // A face (four bytes in UTF-8, two halves in UTF-16) at every place around the 80th byte.
+    for (int before = 70; before <= 80; ++before)
+        captions << QString(before, QLatin1Char('<')) + QStringLiteral("\U0001F610g");
+    for (const QString& caption : captions) {
+        const QByteArray stored = CombinedFormat::shortStringBytes(caption, EntryRecord::kCaptionCapacity);
+        EXPECT_LE(stored.size(), EntryRecord::kCaptionCapacity);
+        const QString read = TextCodec::decode(stored);
+        EXPECT_TRUE(caption.startsWith(read)) << read.toStdString();
+        EXPECT_FALSE(read.contains(QChar(0xFFFD)) ||
+                     read.count(QLatin1Char('?')) > caption.count(QLatin1Char('?')));
+        const qsizetype kept = read.size();
+        EXPECT_FALSE(kept > 0 && kept < caption.size() && caption.at(kept).isLowSurrogate());
+    }
+}
+
+TEST(WorkFolder, TakesTheFirstFreeNumberPrivatelyAndRemovesItWhenDone) {
     TempFolder tmp;
     QDir(tmp.path()).mkdir("~OrvanneSlides1");
     QDir(tmp.path()).mkdir("~OrvanneSlides2");
-    const QString path = WorkFolder::createNumbered(tmp.path());
-    EXPECT_EQ(path, tmp.file("~OrvanneSlides3"));
-    struct stat st {};
-    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
-    EXPECT_EQ(WorkFolder::createNumbered(tmp.path()), tmp.file("~OrvanneSlides4"));
+    {
+        const OwnedWorkFolder third = WorkFolder::createNumbered(tmp.path());
+        ASSERT_TRUE(third.isValid());
+        EXPECT_EQ(third.path(), tmp.file("~OrvanneSlides3"));
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(third.path()).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+        OwnedWorkFolder fourth = WorkFolder::createNumbered(tmp.path());
+        EXPECT_EQ(fourth.path(), tmp.file("~OrvanneSlides4"));
+        tmp.write("~OrvanneSlides4/a.jpg", "x");
+        const OwnedWorkFolder moved = std::move(fourth);
+        EXPECT_FALSE(fourth.isValid());
+        EXPECT_TRUE(QFileInfo(moved.path()).isDir()) << "a move hands the folder over";
+    }
+    EXPECT_FALSE(QFileInfo::exists(tmp.file("~OrvanneSlides3")));
+    EXPECT_FALSE(QFileInfo::exists(tmp.file("~OrvanneSlides4")));
+    EXPECT_TRUE(QFileInfo::exists(tmp.file("~OrvanneSlides1"))) << "not ours to remove";
+}
+
+TEST(WorkFolder, RemovesFoldersOfKilledInstancesButNeverOneInUse) {
+    TempFolder tmp;
+    const QString outside = tmp.write("outside/precious.txt", "precious");
+    const OwnedWorkFolder mine = WorkFolder::createNumbered(tmp.path());
+    const OwnedWorkFolder another = WorkFolder::createNumbered(tmp.path()); // as a second instance's
+    tmp.write("~OrvanneSlides1/a.jpg", "in use");
+    tmp.write("~OrvanneSlides2/b.jpg", "in use");
+    // Left behind by programs that were killed.
+    tmp.write("~OrvanneSlides7/DisplayList.lst", "x");
+    tmp.write("~OrvanneSlides7/pic.jpg", "x");
+    tmp.write("~OrvanneSlides8/Saved.CJF", "a show the user saved here");
+    tmp.write("~OrvanneSlides8/pic.jpg", "x");
+    tmp.write("~OrvanneSlides9/sub/inside.txt", "x");
+    // Not working folders of ours.
+    tmp.write("~OrvanneSlidesX/a.jpg", "x");
+    tmp.write("~OrvanneSlides10.bak/a.jpg", "x");
+    tmp.write("~OrvanneSlides12", "a file, not a folder");
+    ASSERT_EQ(::symlink(QFile::encodeName(tmp.file("outside")).constData(),
+                        QFile::encodeName(tmp.file("~OrvanneSlides11")).constData()),
+              0);
+
+    EXPECT_EQ(WorkFolder::removeAbandoned(tmp.path()), 1);
+    EXPECT_EQ(TempFolder::read(tmp.file("~OrvanneSlides1/a.jpg")), QByteArray("in use"));
+    EXPECT_EQ(TempFolder::read(tmp.file("~OrvanneSlides2/b.jpg")), QByteArray("in use"));
+    EXPECT_FALSE(QFileInfo::exists(tmp.file("~OrvanneSlides7")));
+    EXPECT_EQ(QDir(tmp.file("~OrvanneSlides8")).entryList(QDir::Files), QStringList({"Saved.CJF"}))
+        << "emptied as at exit: a show file stays, and so does its folder";
+    EXPECT_TRUE(QFileInfo::exists(tmp.file("~OrvanneSlides9/sub/inside.txt")));
+    EXPECT_TRUE(QFileInfo::exists(tmp.file("~OrvanneSlidesX/a.jpg")));
+    EXPECT_TRUE(QFileInfo::exists(tmp.file("~OrvanneSlides10.bak/a.jpg")));
+    EXPECT_EQ(TempFolder::read(tmp.file("~OrvanneSlides12")), QByteArray("a file, not a folder"));
+    EXPECT_TRUE(QFileInfo(tmp.file("~OrvanneSlides11")).isSymLink());
+    EXPECT_EQ(TempFolder::read(outside), QByteArray("precious"));
+
+    // The next instance takes a free number and holds it too.
+    const OwnedWorkFolder next = WorkFolder::createNumbered(tmp.path());
+    EXPECT_EQ(next.path(), tmp.file("~OrvanneSlides3"));
+    EXPECT_EQ(WorkFolder::removeAbandoned(tmp.path()), 0);
+    EXPECT_TRUE(QFileInfo(next.path()).isDir());
+}
+
+// Another process holds its folder for as long as it runs; killed, it leaves the folder behind,
+// and the next start clears it.
+TEST(WorkFolder, AFolderHeldByAnotherProcessStaysUntilThatProcessIsKilled) {
+    TempFolder tmp;
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(ready[0]);
+        const OwnedWorkFolder held = WorkFolder::createNumbered(tmp.path());
+        const char state = held.isValid() ? 'y' : 'n';
+        if (::write(ready[1], &state, 1) != 1)
+            ::_exit(1);
+        for (;;)
+            ::pause(); // until killed
+    }
+    ::close(ready[1]);
+    pollfd waiting{ready[0], POLLIN, 0};
+    ASSERT_EQ(::poll(&waiting, 1, 30000), 1) << "the child never reported its folder";
+    char state = 0;
+    ASSERT_EQ(::read(ready[0], &state, 1), 1);
+    ::close(ready[0]);
+    EXPECT_EQ(state, 'y');
+    const QString folder = tmp.file("~OrvanneSlides1");
+    tmp.write("~OrvanneSlides1/pic.jpg", "x");
+
+    EXPECT_EQ(WorkFolder::removeAbandoned(tmp.path()), 0);
+    EXPECT_TRUE(QFileInfo::exists(folder + "/pic.jpg"));
+
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(QFileInfo::exists(folder)) << "a killed program cannot clear up";
+    EXPECT_EQ(WorkFolder::removeAbandoned(tmp.path()), 1);
+    EXPECT_FALSE(QFileInfo::exists(folder));
 }
 
 TEST(WorkFolder, EmptyingKeepsShowFilesAndSubfoldersAndNeverFollowsLinks) {

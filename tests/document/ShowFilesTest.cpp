@@ -14,7 +14,8 @@ protected:
     ShowFileServices services() { return ShowFileServices{messages, progress, disk}; }
 
     TempFolder tmp;
-    QString work = WorkFolder::createNumbered(tmp.path());
+    OwnedWorkFolder workFolder = WorkFolder::createNumbered(tmp.path());
+    QString work = workFolder.path();
     ScriptedMessages messages;
     NoProgress progress;
     FakeDiskSpace disk;
@@ -58,7 +59,8 @@ TEST_F(ShowFilesTest, SaveThenOpenGivesTheSameShowInTheWorkingFolder) {
     EXPECT_TRUE(messages.shown.isEmpty());
     EXPECT_EQ(packed.size(), 12) << "both sea.jpg files are stored";
 
-    const QString work2 = WorkFolder::createNumbered(tmp.path());
+    const OwnedWorkFolder workFolder2 = WorkFolder::createNumbered(tmp.path());
+    const QString work2 = workFolder2.path();
     ShowDocument opened;
     CombinedContents contents;
     ASSERT_EQ(ShowFiles::open(target, opened, work2, services(), &contents), ShowFiles::OpenResult::Opened);

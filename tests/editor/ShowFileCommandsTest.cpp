@@ -36,7 +36,7 @@ class ShowFileCommandsTest : public ::testing::Test {
 protected:
     ShowFileCommandsTest()
         : settings(home.file("settings.ini"), QSettings::IniFormat), recent(settings),
-          work(WorkFolder::createNumbered(home.file("cache"))) {
+          workFolder(WorkFolder::createNumbered(home.file("cache"))), work(workFolder.path()) {
         qputenv("HOME", QFile::encodeName(home.path()));
         editor = std::make_unique<EditorWindow>(messages, dialogs, help, home.file("guide.html"));
         commands = std::make_unique<ShowFileCommands>(
@@ -69,11 +69,12 @@ protected:
             image.save(picture);
             show.addSlide(picture, "", QStringLiteral("%1 %2").arg(name).arg(i), 0);
         }
-        const QString scratch = WorkFolder::createNumbered(home.file("scratch"));
+        const OwnedWorkFolder scratch = WorkFolder::createNumbered(home.file("scratch"));
         ShowSettings s{30, false, false, true, false};
         const QString target = home.file(name + ".cjf");
-        EXPECT_EQ(ShowFiles::save(show, s, scratch, target, ShowFileServices{messages, progress, disk}),
-                  ShowFiles::SaveResult::Saved);
+        EXPECT_EQ(
+            ShowFiles::save(show, s, scratch.path(), target, ShowFileServices{messages, progress, disk}),
+            ShowFiles::SaveResult::Saved);
         return target;
     }
 
@@ -85,6 +86,7 @@ protected:
     FakeDiskSpace disk;
     QSettings settings;
     RecentFiles recent;
+    OwnedWorkFolder workFolder;
     QString work;
     std::unique_ptr<EditorWindow> editor;
     std::unique_ptr<ShowFileCommands> commands;

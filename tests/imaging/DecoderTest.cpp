@@ -3,6 +3,7 @@
 
 #include "ImageDecoder.h"
 #include "PcxWriter.h"
+#include "RegressionInputs.h"
 #include "TempFolder.h"
 #include "WmfWriter.h"
 
@@ -232,6 +233,23 @@ TEST(Decoder, RastersAreDecodedAtTheSizeTheyAreDrawnAt) {
 
 // Full scale in a 16-bit bitmap is white, and every channel's steps stay even: each channel's bits
 // are repeated into the low bits, whatever its width, also when the bitmap is shrunk.
+// A GIF whose screen claims no height, or a height its picture does not have, tells its size only
+// once it is read; the picture's own size then counts, and it is brought to the size it is drawn
+// at like every other raster (found by fuzzing).
+TEST(Decoder, APictureWhoseHeaderMisstatesItsSizeIsStillDecodedAtItsDrawnSize) {
+    for (const char* name :
+         {"gif-without-height-decoded-unfitted.gif", "gif-claiming-50-rows-holding-2049.gif"}) {
+        const QString path = regressionPath(QStringLiteral("image"), QLatin1String(name));
+        const DecodeResult fitted = decodeImageFile(path, QSize(320, 240));
+        ASSERT_FALSE(fitted.failed()) << fitted.errorText.toStdString();
+        EXPECT_EQ(fitted.picture.size(), QSize(1, 2049)) << name;
+        EXPECT_EQ(fitted.picture.raster().size(), QSize(1, 240)) << name;
+        const DecodeResult natural = decodeImageFile(path);
+        EXPECT_EQ(natural.picture.size(), QSize(1, 2049)) << name;
+        EXPECT_EQ(natural.picture.raster().size(), QSize(1, 2049)) << name;
+    }
+}
+
 TEST(Decoder, SixteenBitBitmapsReachFullScale) {
     TempFolder dir;
     struct Case {
@@ -304,6 +322,24 @@ TEST(Decoder, BrokenFilesCarryTheDecoderReasonAndTheReadingNotice) {
         EXPECT_EQ(r.failedMessage, notices[i]) << cases[i].first.toStdString();
         EXPECT_FALSE(r.reportedByCaller);
     }
+}
+
+// A header may claim rows and a height whose product no integer holds; the completeness check
+// once multiplied them (undefined behaviour, caught by the sanitizer build) and now divides.
+TEST(Decoder, BitmapHeadersClaimingMoreThanAnyIntegerAreDamage) {
+    TempFolder dir;
+    QByteArray huge = bitmap16({{0x7FFF}}, 0);
+    qToLittleEndian<qint32>(0x7FFFFFFF, huge.data() + 18);  // width
+    qToLittleEndian<qint32>(-0x7FFFFFFF, huge.data() + 22); // height, top-down
+    qToLittleEndian<quint16>(32, huge.data() + 28);         // bits
+    const DecodeResult r = decodeImageFile(dir.write("huge.bmp", huge));
+    EXPECT_EQ(r.errorText, "The bitmap's pixel data ends before the end of the picture");
+    EXPECT_EQ(r.failedMessage, "Reading bmp file failed");
+
+    const DecodeResult found = decodeImageFile(
+        regressionPath(QStringLiteral("image"), QStringLiteral("bmp-rowbytes-mul-overflow.bmp")));
+    EXPECT_TRUE(found.picture.isEmpty());
+    EXPECT_EQ(found.failedMessage, "Reading bmp file failed");
 }
 
 TEST(Decoder, DamagedMetafilesAndIconsRaise) {

@@ -1,6 +1,7 @@
 // Metafiles written record by record, decoded, rendered, and checked pixel by pixel.
 
 #include "ImageDecoder.h"
+#include "RegressionInputs.h"
 #include "TempFolder.h"
 #include "WmfWriter.h"
 
@@ -296,6 +297,79 @@ TEST(Metafile, EmbeddedBitmapsAreStretchedIntoTheirRectangle) {
     const QImage half = render(d);
     EXPECT_EQ(half.pixel(55, 55), Red);
     EXPECT_EQ(half.pixel(25, 25), White);
+}
+
+// A pattern brush fills with the bitmap the record carries. The player keeps brushes in object
+// slots that a later record may reuse for a pen; a brush still selected from such a slot once had
+// the pen's bytes taken for a pointer to an image. Only bitmaps the decoder made itself are used.
+TEST(Metafile, PatternBrushesFillWithTheirOwnBitmapAndNothingElse) {
+    QImage tile(2, 2, QImage::Format_RGB32);
+    tile.setPixel(0, 0, Red);
+    tile.setPixel(1, 0, Green);
+    tile.setPixel(0, 1, Blue);
+    tile.setPixel(1, 1, White);
+    WmfWriter w = canvas();
+    w.dibPatternBrush(tile);
+    w.selectObject(0);
+    w.rectangle(-10, -10, 110, 110);
+    const QImage img = render(w);
+    // The tile is scaled and smoothed with the drawing, so its colours are told apart by their
+    // dominant channel.
+    int reddish = 0, greenish = 0, bluish = 0;
+    for (int y = 10; y < 90; ++y)
+        for (int x = 10; x < 90; ++x) {
+            const QRgb p = img.pixel(x, y);
+            reddish += qRed(p) > 150 && qGreen(p) < 100 && qBlue(p) < 100;
+            greenish += qGreen(p) > 150 && qRed(p) < 100 && qBlue(p) < 100;
+            bluish += qBlue(p) > 150 && qRed(p) < 100 && qGreen(p) < 100;
+        }
+    EXPECT_GT(reddish, 100);
+    EXPECT_GT(greenish, 100);
+    EXPECT_GT(bluish, 100);
+
+    TempFolder dir;
+    const DecodeResult reused =
+        decodeBytes(dir, regressionInput("wmf", "reused-brush-slot-wild-pattern-pointer.wmf"));
+    EXPECT_TRUE(reused.failed() || !reused.picture.toImage(QSize(40, 30)).isNull());
+}
+
+// A window 2 units wide and 3172 high squeezes text one way and stretches it the other: Qt's glyph
+// cache then made no bitmap for a glyph thousands of pixels tall and copied from nothing. Such text
+// is drawn as outlines; ordinary text keeps Qt's own glyphs.
+// The same for a font, whose face name is a pointer: a slot that held a font and was taken by
+// another object once handed the text a wild name (found by fuzzing). Text is drawn only with a
+// font the decoder saw made.
+TEST(Metafile, TextIsDrawnOnlyWithAFontTheDecoderSawMade) {
+    TempFolder dir;
+    const DecodeResult found =
+        decodeBytes(dir, regressionInput("wmf", "reused-font-slot-wild-face-name.wmf"));
+    EXPECT_TRUE(found.failed() || !found.picture.toImage(QSize(160, 120)).isNull());
+}
+
+TEST(Metafile, TextStretchedOneWayIsDrawnAsOutlines) {
+    TempFolder dir;
+    const DecodeResult found = decodeBytes(
+        dir, regressionInput("wmf", "text-stretched-one-way-glyph-cache-copies-from-nothing.wmf"));
+    ASSERT_FALSE(found.failed()) << found.errorText.toStdString();
+    for (const QSize size : {QSize(160, 120), QSize(1600, 1200), QSize(7, 900)})
+        EXPECT_FALSE(found.picture.toImage(size).isNull());
+
+    WmfWriter w;
+    w.setWindowOrg(0, 0);
+    w.setWindowExt(4000, 40); // drawn at 200 x 200: a twentieth across, five times down
+    w.createFont(-60, "DejaVu Sans", 700);
+    w.selectObject(0);
+    w.setTextColor(qRgb(255, 0, 0));
+    w.setBkMode(1);
+    w.textOut(100, 0, "IIIIIIIIIIIIIIIIIIIIIIIIIIIIII");
+    const DecodeResult stretched = decodeBytes(dir, w.bytes());
+    ASSERT_FALSE(stretched.failed()) << stretched.errorText.toStdString();
+    const QImage img = stretched.picture.toImage(QSize(200, 200)).convertToFormat(QImage::Format_RGB32);
+    int inked = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            inked += qRed(img.pixel(x, y)) > 200 && qGreen(img.pixel(x, y)) < 200;
+    EXPECT_GT(inked, 0) << "the text is drawn, not dropped";
 }
 
 TEST(Metafile, HeaderCountsThatUnderstateTheTruthAreCorrected) {

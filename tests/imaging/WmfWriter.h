@@ -157,6 +157,14 @@ public:
         record(0x0B41, p);
     }
 
+    // A brush that fills with the bitmap, repeated (a DIB pattern brush).
+    void dibPatternBrush(const QImage& image) {
+        QList<quint16> p = {5 /* BS_DIBPATTERN */, 0 /* DIB_RGB_COLORS */};
+        appendDib(p, image);
+        record(0x0142, p);
+        ++objects_;
+    }
+
     QByteArray bytes(bool withEnd = true) const {
         QByteArray body = records_;
         if (withEnd) {

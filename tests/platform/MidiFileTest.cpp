@@ -1,4 +1,5 @@
 #include "audio/MidiFile.h"
+#include "RegressionInputs.h"
 #include "SoundFiles.h"
 
 #include <gtest/gtest.h>
@@ -112,6 +113,77 @@ TEST(MidiFile, DamagedFilesAreRefusedWithAReason) {
         EXPECT_FALSE(midi.parse(c.bytes, &error)) << c.name;
         EXPECT_TRUE(error.contains(QLatin1String(c.says))) << c.name << ": " << error.toStdString();
     }
+}
+
+QByteArray le32(quint32 value) {
+    char bytes[4];
+    qToLittleEndian(value, bytes);
+    return QByteArray(bytes, 4);
+}
+
+QByteArray riff(const QByteArray& chunks) {
+    return "RIFF" + le32(quint32(4 + chunks.size())) + "RMID" + chunks;
+}
+
+// A chunk of odd length is followed by a pad byte. The walk steps over padded chunks to the data,
+// and a last chunk whose pad byte the file lacks ends it at the end of the file, not past it.
+TEST(MidiFile, RiffChunksOfOddLengthAreSteppedOverWithinTheFile) {
+    const QByteArray smf = typeOneFile();
+    MidiFile plain;
+    ASSERT_TRUE(plain.parse(smf, nullptr));
+
+    MidiFile padded;
+    QString error;
+    ASSERT_TRUE(padded.parse(riff("LIST" + le32(3) + "abc" + '\0' + "data" + le32(quint32(smf.size())) + smf),
+                             &error))
+        << error.toStdString();
+    EXPECT_EQ(padded.lengthMicroseconds(), plain.lengthMicroseconds());
+    EXPECT_EQ(padded.playable(), smf);
+
+    const QList<QByteArray> unpadded = {riff("LIST" + le32(1) + "a"), riff("INFO" + le32(3) + "abc"),
+                                        regressionInput("midi", "rmid-odd-last-chunk-oob-read.mid")};
+    for (const QByteArray& bytes : unpadded) {
+        MidiFile midi;
+        EXPECT_FALSE(midi.parse(bytes, &error));
+        EXPECT_EQ(error, "the RIFF file holds no MIDI data");
+    }
+}
+
+// A few bytes of slowest tempo and longest deltas claim centuries; rewriting such a type 2 file
+// for the synthesizer once bridged every gap in pieces (gigabytes, or an abort). Lengths beyond a
+// day are refused instead, for every type; shorter ones are rewritten in a few bytes.
+TEST(MidiFile, LengthsBeyondADayAreRefusedAndADayIsRewrittenSmall) {
+    QString error;
+    for (const char* name :
+         {"type2-huge-tempo-delta-1.8gb-20s.mid", "type2-huge-tempo-delta-bad-alloc.mid"}) {
+        MidiFile midi;
+        EXPECT_FALSE(midi.parse(regressionInput("midi", QLatin1String(name)), &error)) << name;
+        EXPECT_EQ(error, "the MIDI file claims to play for more than 24 hours") << name;
+        EXPECT_TRUE(midi.playable().isEmpty()) << name;
+    }
+
+    // One tick a second: a note held for 23 hours, then one for 25.
+    auto held = [](int hours) {
+        SmfTrack track;
+        track.tempo(1000000).noteOn(0, 60).wait(quint32(hours) * 3600).running(60, 0).end();
+        return track;
+    };
+    for (int format : {0, 2}) {
+        MidiFile day;
+        ASSERT_TRUE(day.parse(SoundFiles::smf(format, 1, {held(23)}), &error)) << error.toStdString();
+        EXPECT_EQ(day.lengthMilliseconds(), 23LL * 3600 * 1000);
+        EXPECT_LT(day.playable().size(), 4096) << "type " << format;
+        MidiFile rewritten;
+        ASSERT_TRUE(rewritten.parse(day.playable(), &error)) << error.toStdString();
+        EXPECT_EQ(rewritten.lengthMilliseconds(), day.lengthMilliseconds());
+
+        MidiFile tooLong;
+        EXPECT_FALSE(tooLong.parse(SoundFiles::smf(format, 1, {held(25)}), &error)) << "type " << format;
+        EXPECT_EQ(error, "the MIDI file claims to play for more than 24 hours");
+    }
+    // Type 2 plays its tracks one after another: two of 13 hours make 26.
+    MidiFile twoHalves;
+    EXPECT_FALSE(twoHalves.parse(SoundFiles::smf(2, 1, {held(13), held(13)}), &error));
 }
 
 // Random damage to a valid file must end in a clean refusal or a sane result, never in a read

@@ -1,5 +1,6 @@
 #include "audio/SoundFile.h"
 #include "DemoMedia.h"
+#include "RegressionInputs.h"
 #include "SoundFiles.h"
 #include "TempFolder.h"
 
@@ -99,6 +100,29 @@ TEST(SoundFile, BadInputsAreRefusedWithAClearReason) {
         const SoundInfo info = SoundFile::inspect(path);
         EXPECT_FALSE(info.ok()) << path.toStdString();
         EXPECT_TRUE(info.error.contains(says)) << path.toStdString() << ": " << info.error.toStdString();
+    }
+}
+
+// MIDI files that once read past their buffer or took gigabytes, whatever their names say.
+TEST(SoundFile, HostileMidiFilesAreRefusedWhateverTheirNames) {
+    const QList<QPair<QString, QString>> cases = {
+        {QStringLiteral("rmid-odd-last-chunk-oob-read.wav"),
+         QStringLiteral("the RIFF file holds no MIDI data")},
+        {QStringLiteral("rmid-odd-last-chunk-oob-read.mid"),
+         QStringLiteral("the RIFF file holds no MIDI data")},
+        {QStringLiteral("type2-huge-tempo-delta-1.8gb-20s.mid"),
+         QStringLiteral("the MIDI file claims to play for more than 24 hours")},
+        {QStringLiteral("type2-huge-tempo-delta-bad-alloc.mid"),
+         QStringLiteral("the MIDI file claims to play for more than 24 hours")}};
+    for (const auto& [name, says] : cases) {
+        const SoundInfo info = SoundFile::inspect(regressionPath(QStringLiteral("sound"), name));
+        EXPECT_EQ(info.kind, SoundInfo::Kind::Midi) << name.toStdString();
+        EXPECT_EQ(info.error, says) << name.toStdString();
+        SoundInfo opened;
+        EXPECT_EQ(SoundFile::open(regressionPath(QStringLiteral("sound"), name), 44100,
+                                  QStringLiteral("/x.sf2"), opened),
+                  nullptr);
+        EXPECT_EQ(opened.error, says) << name.toStdString();
     }
 }
 

@@ -14,7 +14,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
@@ -451,11 +453,11 @@ TEST_F(ShowWindowTest, WithoutFitTheFirstSlideLandsWhereItLandsWhenShownAgain) {
     show->setScreenSize(QSize(1024, 768)); // larger than the window: the picture scrolls
     ShowWindow& w = *show;
     w.startShow();
-    const QImage first = slideView().picture().raster();
+    const QImage first = slideView().grab().toImage();
     QCoreApplication::processEvents(); // the scroll area lays out its scroll bars
     w.back();                          // a one-slide show shows its slide again
-    const QImage again = slideView().picture().raster();
-    ASSERT_EQ(first.size(), QSize(1024, 768));
+    const QImage again = slideView().grab().toImage();
+    ASSERT_EQ(slideView().size(), QSize(1024, 768));
     EXPECT_EQ(first, again);
     // Centred in what can be seen with the scroll bars in place.
     const QSize visible = viewport().size();
@@ -463,6 +465,48 @@ TEST_F(ShowWindowTest, WithoutFitTheFirstSlideLandsWhereItLandsWhenShownAgain) {
     EXPECT_NE(first.pixel(picture.center()), first.pixel(picture.left() - 2, picture.center().y()));
     EXPECT_EQ(first.pixel(picture.topLeft()), first.pixel(picture.center()))
         << "the picture's corner is where the visible area puts it";
+    EXPECT_EQ(slideView().picture().raster().size(), QSize(40, 30)) << "the picture itself, not a frame";
+}
+
+// A photograph far larger than the window, at its natural size: the widget holds the decoded
+// picture and draws whatever part is scrolled into view; the only frame made is the visible
+// part a transition runs over.
+TEST_F(ShowWindowTest, WithoutFitALargePictureScrollsWithoutAFrameOfItsSize) {
+    QImage photo(2400, 1600, QImage::Format_RGB32);
+    photo.fill(QColor(200, 0, 0));
+    QPainter(&photo).fillRect(QRect(1200, 800, 1200, 800), QColor(0, 0, 200));
+    const QString path = dir.file(QStringLiteral("large.png"));
+    ASSERT_TRUE(photo.save(path));
+    host.doc.addSlide(path, QString(), QString(), 0);
+    host.doc.addSlide(path, QString(), QString(), 0);
+    host.fit = false;
+    host.effects = true;
+    show = std::make_unique<ShowWindow>(host, engine);
+    show->setScreenSize(QSize(1024, 768));
+    ShowWindow& w = *show;
+    QSignalSpy shown(&w.transitions(), &TransitionHost::finished);
+    w.startShow();
+    for (int step = 0; step < 3; ++step) {
+        w.transitions().finish(); // the transition, if one runs, ends on the visible part
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(slideView().isPlaced()) << step;
+        EXPECT_EQ(slideView().size(), QSize(2400, 1600)) << step;
+        EXPECT_EQ(slideView().picture().raster().size(), QSize(2400, 1600)) << "the decoded picture itself";
+        w.next();
+    }
+    EXPECT_GE(shown.count(), 1) << "transitions ran";
+    w.transitions().finish();
+    QCoreApplication::processEvents();
+
+    // What the window shows at the top-left and, scrolled to the end, at the bottom-right.
+    QScrollArea& area = child<QScrollArea>(show.get(), "scrollArea");
+    QImage seen = viewport().grab().toImage();
+    EXPECT_EQ(seen.pixelColor(5, 5), QColor(200, 0, 0));
+    area.horizontalScrollBar()->setValue(area.horizontalScrollBar()->maximum());
+    area.verticalScrollBar()->setValue(area.verticalScrollBar()->maximum());
+    QCoreApplication::processEvents();
+    seen = viewport().grab().toImage();
+    EXPECT_EQ(seen.pixelColor(seen.width() - 5, seen.height() - 5), QColor(0, 0, 200));
 }
 
 } // namespace

@@ -79,4 +79,44 @@ TEST(SlideComposer, ComposesOntoTheBackgroundOrSaysTheSlideCannotBeShown) {
     EXPECT_TRUE(composeSlide(huge, QSize(600, 400), QSize(800, 600), true, Qt::white).ok()) << "fitted it is";
 }
 
+// Shown at natural size, only what the visible area shows before any scrolling is composed; it is
+// exactly that part of the frame the whole slide would have had.
+TEST(SlideComposer, ANaturalSizeSlideComposesOnlyItsVisiblePart) {
+    QImage photo(700, 500, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb(x % 256, y % 256, (x / 256 + y / 256) * 60));
+    const QColor background(10, 90, 10);
+    const QSize screen(640, 480);
+    struct Case {
+        QImage image;
+        QSize visible;
+        QSize frame;
+    };
+    const Case cases[] = {
+        {photo, QSize(600, 400), QSize(600, 400)},                      // larger both ways: scrolls
+        {photo.copy(0, 0, 300, 200), QSize(600, 400), QSize(600, 400)}, // smaller: centred, screen wide
+        {photo.copy(0, 0, 700, 100), QSize(600, 400), QSize(600, 400)}, // wider only
+        {photo.copy(0, 0, 300, 200), QSize(800, 600), QSize(800, 600)}, // a window larger than the screen
+        {photo, QSize(1000, 900), QSize(1000, 900)},                    // the whole slide is visible
+    };
+    for (const Case& c : cases) {
+        const Picture picture = Picture::fromImage(c.image);
+        const ComposedSlide whole = composeSlide(picture, c.visible, screen, false, background);
+        const ComposedSlide part = composeVisibleSlide(picture, c.visible, screen, background);
+        ASSERT_TRUE(whole.ok() && part.ok());
+        EXPECT_EQ(part.placement.display, whole.placement.display);
+        EXPECT_EQ(QRect(part.placement.left, part.placement.top, part.placement.scaledWidth,
+                        part.placement.scaledHeight),
+                  QRect(whole.placement.left, whole.placement.top, whole.placement.scaledWidth,
+                        whole.placement.scaledHeight));
+        EXPECT_EQ(part.frame.size(), c.frame.boundedTo(whole.placement.display));
+        EXPECT_EQ(part.frame, whole.frame.copy(QRect(QPoint(), part.frame.size())))
+            << c.image.width() << "x" << c.image.height() << " in " << c.visible.width() << "x"
+            << c.visible.height();
+    }
+    EXPECT_FALSE(composeVisibleSlide(Picture(), QSize(600, 400), screen, background).ok());
+    EXPECT_FALSE(composeVisibleSlide(Picture::fromImage(photo), QSize(), screen, background).ok());
+}
+
 } // namespace

@@ -19,10 +19,7 @@
 #include <sys/stat.h>
 #include <thread>
 
-// Readable failures: texts and outcomes as words rather than bytes.
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
+// Readable failures: outcomes as words rather than numbers (texts print through QtPrinters.h).
 void PrintTo(ShellFileOperations::Outcome outcome, std::ostream* out) {
     static const char* const names[] = {"Done", "Skipped", "Failed", "Cancelled"};
     *out << names[static_cast<int>(outcome)];
@@ -188,7 +185,7 @@ TEST_F(FileOperations, AFailedCopyLeavesNoPartialTargetAndTheBatchGoesOn) {
                 *error = "No space left on device";
                 return false;
             }
-            return FileCopy::copy(in, out, count, error);
+            return SystemFileOperations::copySystemPiece(in, out, count, error);
         },
         4096);
     messages.answers << MessageAnswer::Yes;
@@ -233,7 +230,7 @@ TEST_F(FileOperations, CancelInTheProgressDialogStopsWithinABigFile) {
         [&](int in, int out, qint64 count, QString* error) {
             if (++pieces == 2)
                 child<QProgressDialog>(&parent, "progress").cancel();
-            return FileCopy::copy(in, out, count, error);
+            return SystemFileOperations::copySystemPiece(in, out, count, error);
         },
         4096);
     EXPECT_EQ(ops.copy(sources, {to + "/big.bin", to + "/next.bin"}),
@@ -278,7 +275,7 @@ TEST_F(FileOperations, MoveToAnotherFileSystemCopiesThenRemovesTheSource) {
                 *error = "Input/output error";
                 return false;
             }
-            return FileCopy::copy(in, out, count, error);
+            return SystemFileOperations::copySystemPiece(in, out, count, error);
         },
         65536);
     EXPECT_EQ(ops.move(sources, {shm + "/a.flac", shm + "/b.flac"}),
@@ -340,7 +337,7 @@ TEST_F(FileOperations, ProgressDialogIsNamedForItsBatchAndAppearsAfterHalfASecon
             visible << (progress && progress->isVisible());
             if (visible.size() <= 2)
                 std::this_thread::sleep_for(std::chrono::milliseconds(visible.size() == 1 ? 100 : 450));
-            return FileCopy::copy(in, out, count, error);
+            return SystemFileOperations::copySystemPiece(in, out, count, error);
         },
         1);
     EXPECT_EQ(ops.copy({temp.write("b.mp3", "bbbbbbbbbbbbbbbbbbbb")}, {temp.file("c.mp3")}),

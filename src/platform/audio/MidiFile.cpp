@@ -99,11 +99,13 @@ bool MidiFile::parse(const QByteArray& bytes, QString* error) {
     if (riffWrapped_) {
         if (bytes.size() < 12 || bytes.mid(8, 4) != "RMID")
             return fail(QStringLiteral("the RIFF file holds no MIDI data"));
-        std::uint32_t pos = 12;
-        const auto size = std::uint32_t(bytes.size());
+        // Positions are signed and 64-bit: a chunk padded to an even length may end one byte
+        // past the file, and the walk must stop there rather than wrap around.
+        qint64 pos = 12;
+        const qint64 size = bytes.size();
         smf.clear();
         while (size - pos >= 8) {
-            const std::uint32_t chunk = le32(bytes, pos + 4);
+            const qint64 chunk = le32(bytes, std::uint32_t(pos + 4));
             if (chunk > size - pos - 8)
                 return fail(QStringLiteral("the RIFF MIDI file is truncated"));
             if (bytes.mid(pos, 4) == "data") {
@@ -165,10 +167,20 @@ bool MidiFile::parse(const QByteArray& bytes, QString* error) {
         tracks.push_back(std::move(track));
     }
 
+    // A few bytes of slow tempo and long delta times can claim centuries. Such a length is refused
+    // before anything is built from it: the type 2 rewrite below bridges gaps in pieces whose
+    // number grows with the length, and the times must fit the integers they are stored in.
+    auto tooLong = [&] {
+        return fail(QStringLiteral("the MIDI file claims to play for more than %1 hours")
+                        .arg(kMaxLengthMicroseconds / 3600000000LL));
+    };
     if (format_ == 2) {
-        lengthUs_ = 0;
+        double length = 0;
         for (size_t i = 0; i < tracks.size(); ++i)
-            lengthUs_ += TempoMap(ownTempos[i], division_).microseconds(tracks[i].endTick);
+            length += TempoMap(ownTempos[i], division_).microseconds(tracks[i].endTick);
+        if (!(length <= double(kMaxLengthMicroseconds)))
+            return tooLong();
+        lengthUs_ = length;
         // The events now hold their times in microseconds within their own track.
         for (size_t i = 0; i < tracks.size(); ++i) {
             const TempoMap map(ownTempos[i], division_);
@@ -181,7 +193,10 @@ bool MidiFile::parse(const QByteArray& bytes, QString* error) {
         std::int64_t endTick = 0;
         for (const Track& t : tracks)
             endTick = std::max(endTick, t.endTick);
-        lengthUs_ = TempoMap(tempos, division_).microseconds(endTick);
+        const double length = TempoMap(tempos, division_).microseconds(endTick);
+        if (!(length <= double(kMaxLengthMicroseconds)))
+            return tooLong();
+        lengthUs_ = length;
         playable_ = smf;
     }
     return true;

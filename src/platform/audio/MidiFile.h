@@ -17,6 +17,8 @@ public:
     static constexpr qint64 kMaxFileBytes = 8 * 1024 * 1024;
     // The synthesizer's player keeps at most this many tracks.
     static constexpr int kMaxTracks = 128;
+    // No sound for a slide show plays for a day; a file that claims to is damaged or hostile.
+    static constexpr qint64 kMaxLengthMicroseconds = 24LL * 3600 * 1000 * 1000;
 
     // True when bytes start like a MIDI file (plain "MThd" or RIFF "RMID").
     static bool looksLikeMidi(const QByteArray& head);
