@@ -15,6 +15,8 @@ public:
     explicit PlayOnlyHost(UserMessages& messages) : messages_(messages) {}
 
     void setSettings(const ShowSettings& settings) { settings_ = settings; }
+    const ShowSettings& settings() const { return settings_; }
+    void setUnpacking(ShowUnpack* unpacking) { unpacking_ = unpacking; }
     void setTitle(const QString& showName) { title_ = QStringLiteral("Orvanne - ") + showName; }
 
     ShowDocument& document() override { return doc_; }
@@ -49,8 +51,11 @@ public:
                             QStringLiteral("."));
     }
 
+    ShowUnpack* unpacking() override { return unpacking_; }
+
 private:
     UserMessages& messages_;
+    ShowUnpack* unpacking_ = nullptr;
     ShowDocument doc_;
     ShowSettings settings_;
     bool captions_ = true;

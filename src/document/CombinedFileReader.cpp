@@ -4,12 +4,13 @@
 #include "ListFile.h"
 #include "PathNames.h"
 #include "ProgressReport.h"
-#include "ReplacingFile.h"
 #include "ShowDocument.h"
 #include "ShowTexts.h"
+#include "ShowUnpack.h"
 #include "UserMessages.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <memory>
@@ -54,21 +55,6 @@ QString fittedFileName(const QString& text, qsizetype bytes) {
     return text.left(end);
 }
 
-// What a failure to unpack says: a full disk and a folder that may not be written are named as
-// such; a source that ends early or cannot be read is damage.
-QString unpackFailureText(const QString& source, const QString& folder, const FileCopy::Failure& failure) {
-    switch (failure.code) {
-    case ENOSPC:
-    case EDQUOT:
-        return ShowTexts::noRoomToUnpack(source, folder);
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return ShowTexts::folderNotWritable(source, folder);
-    default:
-        return ShowTexts::unpackingFailed(source, folder, failure.text());
-    }
-}
 } // namespace
 
 QHash<QString, QString> CombinedFileReader::unpackedNames(const QList<EntryRecord>& entries) {
@@ -105,88 +91,142 @@ bool CombinedFileReader::damaged(const QString& source) {
 
 bool CombinedFileReader::read(const QString& source, const QString& workFolder, ShowDocument& doc,
                               CombinedContents* contents) {
+    QStringList listsMade;
+    const std::unique_ptr<ShowUnpack> media = open(source, workFolder, doc, contents, true, &listsMade);
+    if (!media)
+        return false;
+    if (!media->unpackAll(progress_, QStringLiteral("Loading:  ") + fileNamePart(source))) {
+        // Nothing this read made stays behind, the list files included.
+        for (const QString& list : listsMade)
+            QFile::remove(list);
+        doc.clear();
+        progress_.finish();
+        messages_.error(media->failureText());
+        return false;
+    }
+    progress_.finish();
+    return true;
+}
+
+std::unique_ptr<ShowUnpack> CombinedFileReader::open(const QString& source, const QString& workFolder,
+                                                     ShowDocument& doc, CombinedContents* contents) {
+    return open(source, workFolder, doc, contents, false, nullptr);
+}
+
+std::unique_ptr<ShowUnpack> CombinedFileReader::open(const QString& source, const QString& workFolder,
+                                                     ShowDocument& doc, CombinedContents* contents,
+                                                     bool whole, QStringList* listsMade) {
+    const auto refuse = [&] {
+        damaged(source);
+        return nullptr;
+    };
     UniqueFd in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
     if (in.fd < 0)
-        return damaged(source);
+        return refuse();
     struct stat st {};
     if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode))
-        return damaged(source);
+        return refuse();
     const qint64 fileSize = st.st_size;
 
     // A file that ends inside the header is damaged, like one that ends inside its records.
     std::array<char, CombinedHeader::kSize> headerBytes{};
     if (!FileCopy::readExactly(in.fd, headerBytes.data(), CombinedHeader::kSize))
-        return damaged(source);
+        return refuse();
     const CombinedHeader header = CombinedHeader::fromBytes(headerBytes.data());
     if (!header.magicValid()) {
         messages_.error(QStringLiteral("Not a valid *.CJF file."));
-        return false;
+        return nullptr;
     }
     if (!header.versionSupported()) {
         messages_.error(QStringLiteral("This program only supports versions 1.0 and 1.5 of CJF files"));
-        return false;
+        return nullptr;
     }
 
     const QString title = QStringLiteral("Loading:  ") + fileNamePart(source);
-    progress_.report(title, 0);
+    // Unpacked whole, the show keeps the user waiting and the progress shows; only its list files
+    // take no time worth showing.
+    if (whole)
+        progress_.report(title, 0);
     doc.clear();
 
     // Judge the whole record table before anything is written: every name must stay inside the
-    // working folder and the file must hold every byte its records claim.
+    // working folder and the file must hold the table. Whether it holds every byte the records
+    // claim is judged up front when the show is unpacked whole; unpacked in the background, the
+    // entries it does hold are usable and a missing one is damage found when it is reached.
     const qint64 count = header.count;
-    if (fileSize < CombinedHeader::kSize || count < 0 || count > kMaxEntries ||
-        CombinedHeader::kSize + count * EntryRecord::kSize > fileSize)
-        return damaged(source);
+    const qint64 tableEnd = CombinedHeader::kSize + count * EntryRecord::kSize;
+    if (fileSize < CombinedHeader::kSize || count < 0 || count > kMaxEntries || tableEnd > fileSize)
+        return refuse();
     QList<EntryRecord> entries;
+    QList<qint64> offsets;
     entries.reserve(count);
+    offsets.reserve(count);
     {
         std::unique_ptr<char[]> table(new char[static_cast<size_t>(count) * EntryRecord::kSize + 1]);
         if (!FileCopy::readExactly(in.fd, table.get(), count * EntryRecord::kSize))
-            return damaged(source);
+            return refuse();
         qint64 payload = 0;
         for (qint64 i = 0; i < count; ++i) {
             EntryRecord record = EntryRecord::fromBytes(table.get() + i * EntryRecord::kSize);
             if (record.size < 0 || !CombinedFormat::isSafeEntryName(record.name))
-                return damaged(source);
+                return refuse();
+            offsets.append(tableEnd + payload);
             payload += record.size;
             entries.append(record);
         }
-        if (CombinedHeader::kSize + count * EntryRecord::kSize + payload > fileSize)
-            return damaged(source);
+        if (whole && tableEnd + payload > fileSize)
+            return refuse();
     }
 
-    // Each file is written whole before it takes its name, so a file that cannot be finished
-    // leaves nothing behind; one that was there before stays as it was. A link planted in the
-    // folder is replaced, never followed.
+    // Where each entry goes; a name that comes twice is unpacked from its last entry, which would
+    // have replaced the earlier one.
     const QHash<QString, QString> unpacked = unpackedNames(entries);
-    QList<QByteArray> created;
+    const auto pathOf = [&](const EntryRecord& entry) {
+        return joinPath(workFolder, unpacked.value(entry.name, entry.name));
+    };
+    QHash<QString, ShowUnpack::File> byPath;
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        const QString path = joinPath(workFolder, unpacked.value(entries[i].name, entries[i].name));
-        const QByteArray encoded = QFile::encodeName(path);
-        struct stat existing {};
-        const bool existed = ::lstat(encoded.constData(), &existing) == 0;
-        ReplacingFile out(path, writes_);
-        if (!out.open() || !out.reserve(entries[i].size) || !out.copyFrom(in.fd, entries[i].size) ||
-            !out.commit(ReplacingFile::Durability::Cached)) {
-            for (const QByteArray& file : created)
-                ::unlink(file.constData());
-            if (!out.failure().writing)
-                return damaged(source);
-            progress_.finish();
-            messages_.error(unpackFailureText(source, workFolder, out.failure()));
-            return false;
-        }
-        if (!existed)
-            created.append(encoded);
-        progress_.report(title, progressPercent(i, entries.size()));
+        const QString path = pathOf(entries[i]);
+        byPath.insert(path, ShowUnpack::File{path, offsets[i], entries[i].size});
     }
-    in.reset();
+    QList<ShowUnpack::File> plan;
+    const auto take = [&](const QString& path) {
+        const auto found = byPath.find(path);
+        if (found == byPath.end())
+            return;
+        plan.append(*found);
+        byPath.erase(found);
+    };
+    const auto sourceCopy = [&] { return ::fcntl(in.fd, F_DUPFD_CLOEXEC, 0); };
 
-    if (header.isVersion10()) {
+    if (header.isVersion15()) {
+        // The list files come first: they say what the show is and in which order it needs the rest.
+        for (const QString& name : ListFile::kReadOrder) {
+            const QString path = joinPath(workFolder, name);
+            if (listsMade && byPath.contains(path) && !QFileInfo::exists(path))
+                listsMade->append(path);
+            take(path);
+        }
+        ShowUnpack lists(source, sourceCopy(), workFolder, plan, writes_);
+        plan.clear();
+        NoProgress quick; // a few small files
+        if (!lists.unpackAll(quick, title)) {
+            progress_.finish();
+            messages_.error(lists.failureText());
+            return nullptr;
+        }
+        bool damagedLists = false;
+        if (!loadListFiles(workFolder, entries, unpacked, doc, damagedLists)) {
+            if (damagedLists)
+                return refuse();
+            progress_.finish();
+            return nullptr;
+        }
+    } else if (header.isVersion10()) {
         QList<Slide> slides;
         QStringList tracks;
         for (const EntryRecord& entry : entries) {
-            const QString path = joinPath(workFolder, unpacked.value(entry.name, entry.name));
+            const QString path = pathOf(entry);
             if (entry.name.toUpper().contains(QLatin1String(".JPG")))
                 slides.append(Slide{path, QStringLiteral("0"), entry.caption, QStringLiteral(" ")});
             // The entry's own name decides, not its extracted path: a working folder whose path
@@ -198,22 +238,24 @@ bool CombinedFileReader::read(const QString& source, const QString& workFolder, 
         doc.setMusicTracks(tracks);
     }
 
-    if (header.isVersion15()) {
-        bool damagedLists = false;
-        if (!loadListFiles(workFolder, entries, unpacked, doc, damagedLists)) {
-            if (damagedLists)
-                return damaged(source);
-            progress_.finish();
-            return false;
-        }
+    // The rest in the order the show needs it: the first slide, its sound, the first track, then
+    // the other slides with their sounds, the other tracks, and whatever else the file holds.
+    for (int i = 0; i < doc.slideCount(); ++i) {
+        take(doc.slide(i).imagePath);
+        take(doc.slide(i).soundPath);
+        if (i == 0 && !doc.musicTracks().isEmpty())
+            take(doc.musicTracks().first());
     }
+    for (const QString& track : doc.musicTracks())
+        take(track);
+    for (const EntryRecord& entry : entries)
+        take(pathOf(entry));
 
     if (contents) {
         contents->header = header;
         contents->entries = entries;
     }
-    progress_.finish();
-    return true;
+    return std::make_unique<ShowUnpack>(source, sourceCopy(), workFolder, plan, writes_);
 }
 
 bool CombinedFileReader::loadListFiles(const QString& workFolder, const QList<EntryRecord>& entries,

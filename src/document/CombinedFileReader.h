@@ -7,7 +7,10 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
 class ProgressReport;
+class ShowUnpack;
 class ShowDocument;
 class UserMessages;
 
@@ -35,6 +38,13 @@ public:
     bool read(const QString& source, const QString& workFolder, ShowDocument& doc,
               CombinedContents* contents = nullptr);
 
+    // The same checks, but only the list files are unpacked here: doc is filled and the
+    // pictures and sounds are left to the returned unpack, not yet started, in the order the show
+    // needs them. An entry the file does not hold in full is found when the unpack reaches it.
+    // Null on failure, which has been reported as read() reports it.
+    std::unique_ptr<ShowUnpack> open(const QString& source, const QString& workFolder, ShowDocument& doc,
+                                     CombinedContents* contents = nullptr);
+
     // The names entries are unpacked under: their own, except that a name longer than a file name
     // may be (a 134-character Windows-1252 name is 264 bytes in UTF-8) is cut on whole characters,
     // keeps its extension and gets "~N" so that it differs from every other entry's name.
@@ -42,6 +52,10 @@ public:
 
 private:
     bool damaged(const QString& source);
+    // whole: the file must hold every byte of every entry. listsMade receives the list files
+    // that are new in the folder.
+    std::unique_ptr<ShowUnpack> open(const QString& source, const QString& workFolder, ShowDocument& doc,
+                                     CombinedContents* contents, bool whole, QStringList* listsMade);
     bool loadListFiles(const QString& workFolder, const QList<EntryRecord>& entries,
                        const QHash<QString, QString>& unpacked, ShowDocument& doc, bool& damagedLists);
 

@@ -11,9 +11,14 @@
 
 namespace {
 
+// The process's file-creation mask, read once: asking for it means setting it, and a file another
+// thread created in between would get the wrong permissions.
 mode_t currentUmask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
+    static const mode_t mask = [] {
+        const mode_t current = ::umask(0);
+        ::umask(current);
+        return current;
+    }();
     return mask;
 }
 

@@ -5,6 +5,7 @@
 #include "ListFile.h"
 #include "PathNames.h"
 #include "ShowTexts.h"
+#include "ShowUnpack.h"
 #include "SpaceCheck.h"
 #include "TextCodec.h"
 #include "UserMessages.h"
@@ -121,7 +122,8 @@ SaveResult save(const ShowDocument& doc, const ShowSettings& settings, const QSt
 }
 
 OpenResult open(const QString& path, ShowDocument& doc, const QString& workFolder,
-                const ShowFileServices& services, CombinedContents* contents) {
+                const ShowFileServices& services, CombinedContents* contents,
+                std::unique_ptr<ShowUnpack>* media) {
     // The show that is open lives in the working folder: nothing is emptied until the new show is
     // known to be there and to have room.
     if (!QFileInfo(path).isFile()) {
@@ -135,8 +137,13 @@ OpenResult open(const QString& path, ShowDocument& doc, const QString& workFolde
     WorkFolder::empty(workFolder);
     CombinedFileReader reader(services.messages, services.progress,
                               services.writes ? *services.writes : DiskWrites::system());
-    if (!reader.read(path, workFolder, doc, contents))
+    if (media) {
+        *media = reader.open(path, workFolder, doc, contents);
+        if (!*media)
+            return OpenResult::ReadFailed;
+    } else if (!reader.read(path, workFolder, doc, contents)) {
         return OpenResult::ReadFailed;
+    }
     return OpenResult::Opened;
 }
 

@@ -53,7 +53,11 @@ enum class OpenResult { Opened, NotFound, NoSpace, ReadFailed };
 // Empties workFolder and unpacks path into it, filling doc. Every failure except a version 1.5
 // file without its list files has been shown to the user; on ReadFailed the caller starts a new
 // show.
+//
+// With media given, only the list files are unpacked before it returns; the pictures and sounds
+// are left to *media, not yet started (see CombinedFileReader::open).
 OpenResult open(const QString& path, ShowDocument& doc, const QString& workFolder,
-                const ShowFileServices& services, CombinedContents* contents = nullptr);
+                const ShowFileServices& services, CombinedContents* contents = nullptr,
+                std::unique_ptr<ShowUnpack>* media = nullptr);
 
 } // namespace ShowFiles

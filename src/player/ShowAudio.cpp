@@ -2,6 +2,7 @@
 
 #include "ShowDocument.h"
 #include "ShowHost.h"
+#include "ShowUnpack.h"
 #include "UserMessages.h"
 
 #include <QFileInfo>
@@ -22,7 +23,38 @@ QString ShowAudio::unableToPlayText(const QString& file) {
 
 bool ShowAudio::openAndPlay(MediaPlayer& player, const QString& file) {
     player.setFileName(file);
+    if (&player == music_.get())
+        musicWaitsFor_.clear();
+    if (ShowUnpack* files = host_.unpacking()) {
+        switch (files->state(file)) {
+        case ShowUnpack::State::Present:
+            break;
+        case ShowUnpack::State::Lost:
+            // The show stops for it; a second message about the same file would be one too many.
+            emit fileLost();
+            return true;
+        case ShowUnpack::State::Coming:
+            // Slide sounds are waited for before their slide is shown; the music waits here.
+            if (&player == music_.get()) {
+                musicWaitsFor_ = file;
+                connect(files, &ShowUnpack::arrived, this, &ShowAudio::fileArrived, Qt::UniqueConnection);
+                connect(files, &ShowUnpack::lost, this, &ShowAudio::fileArrived, Qt::UniqueConnection);
+                files->hurry(file);
+                return true;
+            }
+            break;
+        }
+    }
     return player.open() && player.play();
+}
+
+void ShowAudio::fileArrived(const QString& path) {
+    if (musicWaitsFor_.isEmpty() || path != musicWaitsFor_ || music_->fileName() != path)
+        return;
+    if (!openAndPlay(*music_, path)) {
+        host_.messages().error(unableToPlayText(music_->fileName()));
+        music_->close();
+    }
 }
 
 bool ShowAudio::startMusic() {
@@ -88,6 +120,7 @@ void ShowAudio::onSoundFinished(MediaPlayer::NotifyResult result, quint64 playId
 
 void ShowAudio::setMusicOn(bool on) {
     host_.setMusicEnabled(on);
+    musicWaitsFor_.clear();
     music_->close();
     if (!on)
         return;
@@ -105,10 +138,12 @@ void ShowAudio::cutSlideSound() {
 }
 
 void ShowAudio::closeMusic() {
+    musicWaitsFor_.clear();
     music_->close();
 }
 
 void ShowAudio::closeBoth() {
+    musicWaitsFor_.clear();
     music_->close();
     sound_->close();
 }

@@ -52,16 +52,26 @@ public:
     // "Unable to play audio file: " + file + ". The file may be damaged or corrupted."
     static QString unableToPlayText(const QString& file);
 
+signals:
+    // A sound the show needs was lost in unpacking the show file (see ShowHost::unpacking).
+    void fileLost();
+
 private:
     // After a track played to its end: the next one (round and round). A track that cannot be
     // opened is reported once and the music stays off.
     void onMusicFinished(MediaPlayer::NotifyResult result, quint64 playId);
     // After the slide sound ended or was cut off: closes it and continues the music it halted.
     void onSoundFinished(MediaPlayer::NotifyResult result, quint64 playId);
+    // Opens and plays file; a file still being unpacked is asked for first and played when it
+    // arrives (true meanwhile).
     bool openAndPlay(MediaPlayer& player, const QString& file);
+    // A file of the show has been unpacked: a player waiting for it plays it now.
+    void fileArrived(const QString& path);
 
     ShowHost& host_;
     std::unique_ptr<MediaPlayer> music_;
     std::unique_ptr<MediaPlayer> sound_;
     int trackIndex_ = 0;
+    // The file the music player waits for, until it is unpacked; empty when it waits for none.
+    QString musicWaitsFor_;
 };

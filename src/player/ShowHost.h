@@ -3,6 +3,7 @@
 #include <QString>
 
 class ShowDocument;
+class ShowUnpack;
 class UserMessages;
 
 // What the show window needs of the editor that hands it a show: the document, the options it
@@ -42,4 +43,8 @@ public:
     virtual void showPreview(const QString& imagePath, int index) = 0;
     // Opens the guide at the part for a help context (the show window's is 250).
     virtual void showHelp(int context) = 0;
+
+    // The show's pictures and sounds while they are still being unpacked from its file; null
+    // when every file is in place. The show waits for a file it needs that is not there yet.
+    virtual ShowUnpack* unpacking() { return nullptr; }
 };

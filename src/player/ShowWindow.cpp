@@ -12,6 +12,7 @@
 #include "ShowDocument.h"
 #include "ShowHost.h"
 #include "ShowTexts.h"
+#include "ShowUnpack.h"
 #include "SlideComposer.h"
 #include "TransitionHost.h"
 #include "UserMessages.h"
@@ -67,8 +68,12 @@ QToolButton* makeButton(QWidget* parent, const char* name, QAction* action, QSty
 } // namespace
 
 ShowWindow::ShowWindow(ShowHost& host, AudioEngine& engine, QWidget* parent)
+    : ShowWindow(host, engine, std::make_unique<ImageCache>(4), parent) {}
+
+ShowWindow::ShowWindow(ShowHost& host, AudioEngine& engine, std::unique_ptr<ImageCache> cache,
+                       QWidget* parent)
     : QWidget(parent, Qt::Window), host_(host), controller_(new ShowController(host, engine, this)),
-      cache_(std::make_unique<ImageCache>(4)) {
+      cache_(std::move(cache)) {
     setObjectName(QStringLiteral("showWindow"));
     setFocusPolicy(Qt::StrongFocus);
 
@@ -195,6 +200,8 @@ ShowWindow::ShowWindow(ShowHost& host, AudioEngine& engine, QWidget* parent)
     connect(controller_, &ShowController::slideChanged, this, &ShowWindow::showSlide);
     connect(controller_, &ShowController::stateChanged, this, &ShowWindow::stateChanged);
     connect(controller_, &ShowController::finished, this, &ShowWindow::returnToEditor);
+    connect(&controller_->audio(), &ShowAudio::fileLost, this, &ShowWindow::stopForLostFile,
+            Qt::QueuedConnection);
 
     recomposeTimer_ = new QTimer(this);
     recomposeTimer_->setSingleShot(true);
@@ -217,7 +224,7 @@ ShowWindow::ShowWindow(ShowHost& host, AudioEngine& engine, QWidget* parent)
             setCursor(Qt::BlankCursor);
     });
 
-    resize(620, 470);
+    resize(initialSize());
 }
 
 ShowWindow::~ShowWindow() {
@@ -242,12 +249,30 @@ void ShowWindow::startShow() {
     slideView_->setStretch(host_.fitToWindow());
     if (screenSize_.isEmpty() && QGuiApplication::primaryScreen())
         move(QGuiApplication::primaryScreen()->availableGeometry().center() - rect().center());
+    cache_->setArrivals(host_.unpacking());
+    prefetchFirstSlide();
     show();
     activateWindow();
     host_.hideEditor();
+    stoppedForLostFile_ = false;
+    waitingSlide_ = -1;
+    if (ShowUnpack* files = host_.unpacking()) {
+        connect(files, &ShowUnpack::arrived, this, &ShowWindow::showFileHandled, Qt::UniqueConnection);
+        connect(files, &ShowUnpack::lost, this, &ShowWindow::showFileHandled, Qt::UniqueConnection);
+    }
     controller_->start();
     updateMenu();
     showPointer();
+}
+
+void ShowWindow::prefetchFirstSlide() {
+    const ShowDocument& doc = host_.document();
+    if (doc.slideCount() == 0)
+        return;
+    // The picture area's size as it will be once the window is on screen.
+    if (layout())
+        layout()->activate();
+    cache_->prefetch(doc.slide(0).imagePath, decodeSize());
 }
 
 void ShowWindow::prepareToShow() {
@@ -287,8 +312,10 @@ void ShowWindow::prefetchNext() {
     int next = controller_->nextSlide();
     if (next >= doc.slideCount() && host_.loop())
         next = 0;
-    if (next < doc.slideCount())
-        cache_->prefetch(doc.slide(next).imagePath, decodeSize());
+    if (next >= doc.slideCount())
+        return;
+    // A picture still being unpacked is decoded once it is there.
+    cache_->prefetch(doc.slide(next).imagePath, decodeSize());
 }
 
 void ShowWindow::updateStatusBar(const QString& path, int index) {
@@ -317,8 +344,58 @@ QSize visibleArea(const QScrollArea& scroll, QSize content) {
 
 } // namespace
 
+bool ShowWindow::slideFilesPresent(int index) {
+    ShowUnpack* files = host_.unpacking();
+    if (!files)
+        return true;
+    const Slide slide = host_.document().slide(index);
+    const QStringList needed =
+        slide.hasSound() ? QStringList{slide.imagePath, slide.soundPath} : QStringList{slide.imagePath};
+    bool present = true;
+    for (const QString& path : needed) {
+        switch (files->state(path)) {
+        case ShowUnpack::State::Present:
+            break;
+        case ShowUnpack::State::Lost:
+            QTimer::singleShot(0, this, &ShowWindow::stopForLostFile);
+            return false;
+        case ShowUnpack::State::Coming:
+            files->hurry(path);
+            present = false;
+            break;
+        }
+    }
+    return present;
+}
+
+void ShowWindow::showFileHandled(const QString&) {
+    if (!controller_->isActive())
+        return;
+    if (waitingSlide_ >= 0) {
+        const int index = waitingSlide_;
+        showSlide(index);
+    } else {
+        prefetchNext();
+    }
+}
+
+void ShowWindow::stopForLostFile() {
+    if (stoppedForLostFile_ || !controller_->isActive())
+        return;
+    stoppedForLostFile_ = true;
+    if (ShowUnpack* files = host_.unpacking())
+        host_.messages().error(files->failureText());
+    stop();
+}
+
 void ShowWindow::showSlide(int index) {
     transitions_->finish();
+    // The previous slide stays on screen until this one's files are unpacked.
+    waitingSlide_ = -1;
+    if (!slideFilesPresent(index)) {
+        waitingSlide_ = index;
+        return;
+    }
     const Slide slide = host_.document().slide(index);
     updateStatusBar(slide.imagePath, index);
     const QString caption = slide.caption.trimmed();
@@ -341,6 +418,10 @@ void ShowWindow::showSlide(int index) {
     if (!decoded.failedMessage.isEmpty())
         host_.messages().information(decoded.failedMessage);
     const ComposedSlide composed = compose(decoded.picture);
+    // The show's first slide is what the user waits for; the rest of the show file is unpacked
+    // once it is drawn.
+    if (ShowUnpack* files = host_.unpacking())
+        QTimer::singleShot(0, files, &ShowUnpack::release);
     prefetchNext();
     if (!composed.ok()) {
         shownSlide_ = -1;

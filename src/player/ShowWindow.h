@@ -33,7 +33,14 @@ class TransitionHost;
 class ShowWindow : public QWidget {
     Q_OBJECT
 public:
+    // cache, when given, is the image cache to use: one that may already be decoding the first
+    // slide while the window is made.
     ShowWindow(ShowHost& host, AudioEngine& engine, QWidget* parent = nullptr);
+    ShowWindow(ShowHost& host, AudioEngine& engine, std::unique_ptr<ImageCache> cache,
+               QWidget* parent = nullptr);
+
+    // The window's size when it first shows (the window manager may change it).
+    static QSize initialSize() { return QSize(620, 470); }
     ~ShowWindow() override;
 
     // Starts the current show: status bar and buttons as the editor says, the window shown and
@@ -52,6 +59,10 @@ public:
     // The screen size slides are composed for when they are shown at natural size; empty: the
     // screen the window is on.
     void setScreenSize(const QSize& size) { screenSize_ = size; }
+    // Whether the show stopped because a file it needed was lost in unpacking the show file
+    // (the user has been told).
+    bool stoppedForLostFile() const { return stoppedForLostFile_; }
+
     // How long the pointer may rest over a playing show before it hides (2 s).
     void setPointerHideDelay(int ms);
 
@@ -83,6 +94,13 @@ protected:
 private:
     // Puts slide index on screen and tells the controller when it is whole there.
     void showSlide(int index);
+    // Whether the picture and sound of slide index are unpacked; when not, they are asked for
+    // first and the slide is shown when they arrive. A lost one stops the show.
+    bool slideFilesPresent(int index);
+    // A file of the show was unpacked (or lost): a slide waiting for it is shown.
+    void showFileHandled(const QString& path);
+    // Tells the user that the show file is damaged and ends the show.
+    void stopForLostFile();
     void showUnreadable(int index, const QString& path);
     // The slide's frame for the picture area as it is now; not ok when it cannot be shown. Without
     // fit the frame is only the part the visible area shows (see composeVisibleSlide).
@@ -107,6 +125,8 @@ private:
     QSize screenSize() const;
     QSize decodeSize() const;
     void prefetchNext();
+    // Starts decoding the first slide while the window comes up.
+    void prefetchFirstSlide();
     void setStatus(int panel, const QString& text);
     void showPointer();
 
@@ -142,6 +162,8 @@ private:
     std::optional<std::pair<ComposedSlide, Picture>> afterTransition_;
 
     int effectCounter_ = 0;
+    int waitingSlide_ = -1; // the slide that waits for its files to be unpacked; -1 when none does
+    bool stoppedForLostFile_ = false;
     int shownSlide_ = -1; // the slide whose frame is on screen; -1 when none is (or it was unreadable)
     QSize screenSize_;
 };
