@@ -45,6 +45,12 @@ ShowUnpack::ShowUnpack(const QString& source, int sourceFd, const QString& workF
 
 ShowUnpack::~ShowUnpack() {
     stop();
+    // A thread still in waitFor() has been woken by the stop; it leaves before the state it
+    // reads goes.
+    {
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [this] { return waiters_ == 0; });
+    }
     if (fd_ >= 0)
         ::close(fd_);
 }
@@ -111,14 +117,17 @@ bool ShowUnpack::unpackAll(ProgressReport& progress, const QString& title) {
 }
 
 void ShowUnpack::start(int headStart) {
+    if (worker_.joinable())
+        return;
     {
         const std::lock_guard lock(mutex_);
         holdAt_ = headStart;
         started_ = true;
+        stopping_ = false; // a stopped unpack goes on with what it had not finished
+        nextInOrder_ = 0;
     }
-    if (worker_.joinable() || files_.isEmpty()) {
-        if (files_.isEmpty())
-            emit finished();
+    if (files_.isEmpty()) {
+        emit finished();
         return;
     }
     worker_ = std::thread([this] { run(); });
@@ -235,14 +244,18 @@ bool ShowUnpack::waitFor(const QString& path) {
         return true;
     hurry(path);
     std::unique_lock lock(mutex_);
+    ++waiters_;
     // A worker that was never started or has stopped will not bring it.
     wake_.wait(lock, [&] { return states_[*found] != State::Coming || stopping_ || !started_; });
-    return states_[*found] == State::Present;
+    const bool present = states_[*found] == State::Present;
+    --waiters_;
+    wake_.notify_all();
+    return present;
 }
 
 bool ShowUnpack::isFinished() const {
     const std::lock_guard lock(mutex_);
-    return handled_ == files_.size() || stopping_;
+    return handled_ == files_.size();
 }
 
 bool ShowUnpack::hasFailed() const {

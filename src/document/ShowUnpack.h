@@ -61,7 +61,8 @@ public:
     // for release(): what the show needs first does not share the processor with the rest.
     void start(int headStart = -1);
     void release();
-    // Stops the worker promptly; files not yet unpacked stay Coming for ever.
+    // Stops the worker promptly and wakes every waitFor(); files not yet unpacked stay Coming
+    // until start() goes on with them.
     void stop();
 
     // A path that is none of the files to unpack is Present: it was unpacked before, or is not
@@ -71,7 +72,7 @@ public:
     void hurry(const QString& path);
     bool pending(const QString& path) const override { return state(path) == State::Coming; }
     bool waitFor(const QString& path) override;
-    // True when every file is present or lost (or the worker was stopped).
+    // True when every file is present or lost.
     bool isFinished() const;
     bool hasFailed() const;
     // What the user is told about the first failure.
@@ -108,6 +109,7 @@ private:
     int holdAt_ = -1; // the worker waits before this file in order until release(); -1: no hold
     std::condition_variable wake_;
     bool started_ = false;
+    int waiters_ = 0; // threads in waitFor()
     QString failureText_;
     std::atomic<bool> stopping_{false};
     std::thread worker_;

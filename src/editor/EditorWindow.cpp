@@ -10,6 +10,7 @@
 #include "PreviewLoader.h"
 #include "ShowDocument.h"
 #include "ShowSummary.h"
+#include "ShowUnpack.h"
 #include "SourceImages.h"
 #include "UserMessages.h"
 
@@ -736,10 +737,39 @@ void EditorWindow::selectFirstSlide() {
     slideList_->setFocus();
 }
 
+void EditorWindow::setUnpacking(ShowUnpack* files) {
+    if (files_)
+        disconnect(files_, nullptr, this, nullptr);
+    files_ = files;
+    previewWaitsFor_.clear();
+    viewWaitsFor_.clear();
+    if (files) {
+        connect(files, &ShowUnpack::arrived, this, &EditorWindow::fileArrived);
+        connect(files, &ShowUnpack::lost, this, &EditorWindow::fileArrived);
+        connect(files, &ShowUnpack::finished, this, &EditorWindow::updateButtons);
+    }
+    updateButtons();
+}
+
+bool EditorWindow::filesArriving() const {
+    return files_ && !files_->isFinished();
+}
+
+void EditorWindow::fileArrived(const QString& path) {
+    if (!previewWaitsFor_.isEmpty() && path == previewWaitsFor_)
+        showPreview(QString(path), previewWaitIndex_); // a copy: the preview forgets what it waited for
+    if (!viewWaitsFor_.isEmpty() && path == viewWaitsFor_) {
+        const QString caption = viewWaitCaption_;
+        viewWaitsFor_.clear();
+        emit viewImageRequested(path, caption);
+    }
+}
+
 void EditorWindow::updateButtons() {
     const bool slides = doc_->slideCount() > 0;
     slidePropertiesButton_->setEnabled(slides);
-    beginShowButton_->setEnabled(slides);
+    // A show needs its files; until they are unpacked it cannot begin.
+    beginShowButton_->setEnabled(slides && !filesArriving());
     viewSlideButton_->setEnabled(slideList_->count() > 0 || sourceList_->count() > 0);
 }
 
@@ -757,6 +787,17 @@ void EditorWindow::showPreview(const QString& imagePath, int index) {
     previewFileName_->setText(fileNamePart(imagePath));
     previewImage_->resize(kPreviewBox);
     previewImage_->clearPicture();
+    previewWaitsFor_.clear();
+    if (files_ && files_->pending(imagePath)) {
+        // The picture is still in the show file: it comes next, and is previewed when it is here.
+        previewLoader_->cancel();
+        previewWaitsFor_ = imagePath;
+        previewWaitIndex_ = index;
+        files_->hurry(imagePath);
+        previewError_->setText(QStringLiteral("Loading..."));
+        previewError_->show();
+        return;
+    }
     previewLoader_->load(imagePath, kPreviewBox * devicePixelRatio());
 }
 
@@ -780,6 +821,7 @@ void EditorWindow::previewLoaded(const QString& path, const DecodeResult& result
 
 void EditorWindow::clearPreview() {
     previewLoader_->cancel();
+    previewWaitsFor_.clear();
     previewImage_->setGeometry(18, 18, 167, 141);
     previewImage_->setImage(noPreviewPicture_);
     previewError_->clear();
@@ -1050,6 +1092,8 @@ void EditorWindow::editSlideProperties() {
 }
 
 void EditorWindow::beginShow() {
+    if (filesArriving())
+        return;
     emit beginShowRequested();
 }
 
@@ -1058,6 +1102,14 @@ void EditorWindow::selectAudioTracks() {
 }
 
 void EditorWindow::showImage(const QString& path, const QString& caption) {
+    viewWaitsFor_.clear();
+    if (files_ && files_->pending(path)) {
+        // Viewed as soon as it is unpacked, which it is next.
+        viewWaitsFor_ = path;
+        viewWaitCaption_ = caption;
+        files_->hurry(path);
+        return;
+    }
     emit viewImageRequested(path, caption);
 }
 

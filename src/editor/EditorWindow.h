@@ -8,6 +8,7 @@
 #include "ShowSettings.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <functional>
@@ -35,6 +36,7 @@ class QToolBar;
 class QToolButton;
 class QTreeView;
 class ShowDocument;
+class ShowUnpack;
 class ShowWindow;
 class UserMessages;
 
@@ -77,6 +79,12 @@ public:
     void previewFirstSource();
     // Asked before the window closes; false keeps it open.
     void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+
+    // The show's pictures and sounds while they are still being unpacked from its file; null
+    // when every file is in place. Meanwhile the preview and the viewer wait for the file they
+    // show, and the show cannot begin.
+    void setUnpacking(ShowUnpack* files);
+    bool filesArriving() const;
 
     // The editor's refresh operations.
     void refreshSlideList();
@@ -160,6 +168,8 @@ private:
     void appendSlides(const QStringList& paths);
     void removeSlides(bool refreshPreviewAfter);
     void previewLoaded(const QString& path, const DecodeResult& result);
+    // A file of the show was unpacked (or lost): a preview or a view waiting for it goes ahead.
+    void fileArrived(const QString& path);
     void togglePreview(bool on);
     void updateOptionsMenu();
     void delayChanged(int seconds);
@@ -175,6 +185,12 @@ private:
     std::unique_ptr<ShowDocument> doc_;
     ShowWindow* showWindow_ = nullptr;
     PreviewLoader* previewLoader_;
+    QPointer<ShowUnpack> files_;
+    // The picture the preview (with its slide index) and the viewer wait for; empty when none.
+    QString previewWaitsFor_;
+    int previewWaitIndex_ = -1;
+    QString viewWaitsFor_;
+    QString viewWaitCaption_;
 
     QMenu* fileMenu_;
     QMenu* optionsMenu_;

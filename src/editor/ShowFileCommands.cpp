@@ -5,9 +5,11 @@
 #include "EditorWindow.h"
 #include "FileDialogs.h"
 #include "PathNames.h"
+#include "ProgressReport.h"
 #include "RecentFiles.h"
 #include "ShowDocument.h"
 #include "ShowTexts.h"
+#include "ShowUnpack.h"
 #include "WorkFolder.h"
 
 #include <QAbstractButton>
@@ -24,6 +26,8 @@
 namespace {
 
 const QString kFilter = QStringLiteral("combined JPEG file (*.cjf)");
+const QString kStillLoading =
+    QStringLiteral("The show is still being loaded. Please wait until loading is complete, then save again.");
 
 QAction* makeAction(QObject* owner, const char* name, const QString& text, const QKeySequence& keys = {}) {
     auto* action = new QAction(text, owner);
@@ -43,6 +47,8 @@ ShowFileCommands::ShowFileCommands(EditorWindow& editor, FileDialogs& dialogs,
     rebuildRecentMenu();
     setTitles();
 }
+
+ShowFileCommands::~ShowFileCommands() = default;
 
 QString ShowFileCommands::showName(const QString& fileName) {
     QString name = QFileInfo(fileName).fileName();
@@ -153,6 +159,11 @@ ShowFileCommands::SaveOutcome ShowFileCommands::save(bool saveAs) {
         services_.messages.warning(ShowFiles::kNoSlidesMessage);
         return SaveOutcome::NoSlides;
     }
+    // Saving packs the files in the working folder; one still in the show file would be missing.
+    if (unpack_ && !unpack_->isFinished()) {
+        services_.messages.warning(kStillLoading);
+        return SaveOutcome::Failed;
+    }
     QString target = doc.fileName();
     if (target.isEmpty() || saveAs) {
         const QString title = saveAs ? QStringLiteral("Save SlideShow As") : QStringLiteral("Save SlideShow");
@@ -228,10 +239,19 @@ bool ShowFileCommands::open(const QString& given) {
 
     CombinedContents contents;
     ShowFiles::OpenResult result;
+    std::unique_ptr<ShowUnpack> media;
     {
         const BusyCursor busy;
-        result = ShowFiles::open(path, doc, workFolder_, services_, &contents);
+        // The show that is open may still be unpacking into the folder the new one goes to.
+        if (unpack_)
+            unpack_->stop();
+        result = ShowFiles::open(path, doc, workFolder_, services_, &contents, &media);
     }
+    // A show that stays open goes on unpacking.
+    const auto goOn = [this] {
+        if (unpack_ && !unpack_->isFinished())
+            unpack_->start();
+    };
     switch (result) {
     case ShowFiles::OpenResult::Opened:
         break;
@@ -239,8 +259,10 @@ bool ShowFileCommands::open(const QString& given) {
         // A recent file that is gone leaves the list.
         recent_.remove(path);
         rebuildRecentMenu();
+        goOn();
         return false;
     case ShowFiles::OpenResult::NoSpace:
+        goOn();
         return false;
     case ShowFiles::OpenResult::ReadFailed:
         // What was read is no show: start a new one, without offering to save the half-read lists.
@@ -248,6 +270,7 @@ bool ShowFileCommands::open(const QString& given) {
         return false;
     }
 
+    startUnpacking(std::move(media), path);
     editor_.setSettings(contents.header.settings());
     editor_.showFolder(workFolder_);
     doc.setFileName(path);
@@ -270,6 +293,46 @@ bool ShowFileCommands::open(const QString& given) {
     return true;
 }
 
+void ShowFileCommands::startUnpacking(std::unique_ptr<ShowUnpack> media, const QString& path) {
+    stopUnpacking();
+    unpack_ = std::move(media);
+    ShowUnpack* files = unpack_.get();
+    // The progress window shows how far the pictures and sounds are; it keeps nobody from
+    // editing the slides meanwhile.
+    const QString title = QStringLiteral("Loading:  ") + fileNamePart(path);
+    const auto report = [this, files, title] {
+        if (files->fileCount() > 0)
+            services_.progress.report(title, files->handledCount() * 100 / files->fileCount());
+    };
+    connect(files, &ShowUnpack::arrived, this, report);
+    connect(files, &ShowUnpack::lost, this, report);
+    connect(files, &ShowUnpack::finished, this, &ShowFileCommands::unpackingFinished);
+    editor_.setUnpacking(files);
+    if (files->fileCount() > 0)
+        services_.progress.report(title, 0);
+    files->start();
+}
+
+void ShowFileCommands::stopUnpacking() {
+    if (!unpack_)
+        return;
+    editor_.setUnpacking(nullptr);
+    unpack_.reset(); // stops the worker
+    services_.progress.finish();
+}
+
+void ShowFileCommands::unpackingFinished() {
+    services_.progress.finish();
+    if (!unpack_ || !unpack_->isFinished())
+        return;
+    editor_.updateButtons();
+    if (unpack_->hasFailed()) {
+        // As a show that cannot be read at all: the user is told, and a new show begins.
+        services_.messages.error(unpack_->failureText());
+        newShow(false);
+    }
+}
+
 bool ShowFileCommands::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::EnabledChange)
         if (auto* begin = qobject_cast<QAbstractButton*>(watched))
@@ -288,6 +351,7 @@ void ShowFileCommands::newShow(bool askFirst) {
     doc.setFileName(QString());
     editor_.clearPreview();
     setTitles();
+    stopUnpacking();
     WorkFolder::empty(workFolder_);
     doc.clear();
     doc.resetSettings();

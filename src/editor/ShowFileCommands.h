@@ -10,12 +10,15 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 class EditorWindow;
 class FileDialogs;
 class QAction;
 class QMenu;
 class QToolButton;
 class RecentFiles;
+class ShowUnpack;
 
 class ShowFileCommands : public QObject {
     Q_OBJECT
@@ -29,6 +32,8 @@ public:
 
     ShowFileCommands(EditorWindow& editor, FileDialogs& dialogs, const ShowFileServices& services,
                      RecentFiles& recent, const QString& workFolder, QObject* parent = nullptr);
+    // Stops unpacking a show that is still being unpacked.
+    ~ShowFileCommands() override;
 
     // The name of a show in the titles: its file name without a ".cjf" ending.
     static QString showName(const QString& fileName);
@@ -61,6 +66,10 @@ private:
     void rebuildRecentMenu();
     void setTitles();
     void newShow(bool askFirst);
+    // The pictures and sounds of the show just opened follow on a worker thread.
+    void startUnpacking(std::unique_ptr<ShowUnpack> media, const QString& path);
+    void stopUnpacking();
+    void unpackingFinished();
     QString startFolder() const;
     QString untitledName() const;
 
@@ -70,6 +79,7 @@ private:
     RecentFiles& recent_;
     QString workFolder_;
     QString lastFolder_;
+    std::unique_ptr<ShowUnpack> unpack_;
 
     QAction* newShowAction_;
     QAction* openAction_;

@@ -3,15 +3,18 @@
 
 #include "ShowFileCommands.h"
 #include "ChildWidget.h"
+#include "DiskWrites.h"
 #include "EditorLists.h"
 #include "EditorWindow.h"
 #include "FakeDiskSpace.h"
 #include "FakeHelpViewer.h"
+#include "PictureWidget.h"
 #include "ProgressReport.h"
 #include "RecentFiles.h"
 #include "ScriptedFileDialogs.h"
 #include "ScriptedMessages.h"
 #include "ShowDocument.h"
+#include "ShowTexts.h"
 #include "TempFolder.h"
 #include "WorkFolder.h"
 
@@ -19,12 +22,19 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -323,3 +333,107 @@ TEST_F(ShowFileCommandsTest, TheFileMenuAndItsKeys) {
 }
 
 } // namespace
+
+namespace {
+
+// Writes that any thread but the one that made it must wait for until the gate opens: the list
+// files go through at once, the pictures wait, so a test sees the editor while they are on their way.
+class GatedWrites : public DiskWrites {
+public:
+    ssize_t write(int fd, const void* data, size_t size) const override {
+        waitIfWorker();
+        return DiskWrites::write(fd, data, size);
+    }
+    ssize_t copyRange(int in, int out, size_t size) const override {
+        waitIfWorker();
+        return DiskWrites::copyRange(in, out, size);
+    }
+    void open() {
+        {
+            std::lock_guard lock(mutex_);
+            open_ = true;
+        }
+        opened_.notify_all();
+    }
+
+private:
+    void waitIfWorker() const {
+        if (std::this_thread::get_id() == owner_)
+            return;
+        std::unique_lock lock(mutex_);
+        opened_.wait(lock, [this] { return open_; });
+    }
+    const std::thread::id owner_ = std::this_thread::get_id();
+    mutable std::mutex mutex_;
+    mutable std::condition_variable opened_;
+    bool open_ = false;
+};
+
+} // namespace
+
+TEST_F(ShowFileCommandsTest, TheEditorIsUsableWhileThePicturesAreStillBeingUnpacked) {
+    const QString show = savedShow("trip", 3);
+    const QByteArray saved = TempFolder::read(show);
+    GatedWrites gate;
+    commands = std::make_unique<ShowFileCommands>(
+        *editor, dialogs, ShowFileServices{messages, progress, disk, &gate}, recent, work);
+    ASSERT_TRUE(commands->open(show));
+    // The slides are there to edit; their pictures are still in the show file.
+    EXPECT_EQ(doc().slideCount(), 3);
+    EXPECT_EQ(child<EditorList>(editor.get(), "slideList").count(), 3);
+    EXPECT_FALSE(QFile::exists(work + "/trip-0.png"));
+    EXPECT_EQ(child<QLabel>(editor.get(), "previewError").text(), "Loading...");
+    EXPECT_FALSE(child<QPushButton>(editor.get(), "beginShowButton").isEnabled())
+        << "a show cannot begin without its pictures";
+    EXPECT_TRUE(editor->filesArriving());
+
+    // Editing goes on; saving waits until everything it packs is there.
+    doc().setCaption(2, "Changed while loading");
+    doc().setModified(true);
+    EXPECT_EQ(commands->save(), ShowFileCommands::SaveOutcome::Failed);
+    EXPECT_EQ(messages.texts().value(0),
+              "The show is still being loaded. Please wait until loading is complete, then save again.");
+    EXPECT_EQ(TempFolder::read(show), saved) << "the show file is untouched";
+
+    gate.open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !editor->filesArriving(); }, 5000));
+    QTest::qWait(0);
+    EXPECT_TRUE(child<QPushButton>(editor.get(), "beginShowButton").isEnabled());
+    // The preview waited for its picture and shows it now.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !child<PictureWidget>(editor.get(), "previewImage").picture().isEmpty(); }, 5000));
+    EXPECT_TRUE(child<QLabel>(editor.get(), "previewError").isHidden());
+    EXPECT_EQ(commands->save(), ShowFileCommands::SaveOutcome::Saved);
+    EXPECT_EQ(messages.shown.size(), 1);
+}
+
+TEST_F(ShowFileCommandsTest, AShowCutShortOpensAndIsReportedAsDamagedWhenTheCutIsReached) {
+    const QString show = savedShow("cut", 2);
+    // The list files are last in our own files; cut into them and the show cannot be opened at
+    // all, as before; a show of another writer may end inside a picture (see the unpack tests).
+    QFile file(show);
+    ASSERT_TRUE(file.resize(file.size() - 10));
+    EXPECT_FALSE(commands->open(show));
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].text, ShowTexts::damagedShow(show));
+    EXPECT_EQ(doc().slideCount(), 0) << "a new show";
+}
+
+TEST_F(ShowFileCommandsTest, ClosingWhileUnpackingStopsAndLeavesTheFolderToBeRemoved) {
+    const QString show = savedShow("big", 6);
+    GatedWrites gate;
+    commands = std::make_unique<ShowFileCommands>(
+        *editor, dialogs, ShowFileServices{messages, progress, disk, &gate}, recent, work);
+    ASSERT_TRUE(commands->open(show));
+    EXPECT_TRUE(editor->filesArriving());
+    // The worker waits inside a write; opening the gate lets that one write finish, and the stop
+    // comes before the next file.
+    std::thread opener([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        gate.open();
+    });
+    commands.reset();
+    opener.join();
+    EXPECT_FALSE(editor->filesArriving()) << "the editor no longer waits for anything";
+    EXPECT_TRUE(WorkFolder::remove(work));
+}

@@ -1,10 +1,15 @@
 // The decoded-picture cache: a few entries, changed files decoded afresh, workers waited for.
 
 #include "ImageCache.h"
+#include "FileArrivals.h"
 #include "PcxWriter.h"
 #include "TempFolder.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
 
 namespace {
 
@@ -59,4 +64,79 @@ TEST(ImageCache, ManyPrefetchesInFlightAtDestructionAreWaitedFor) {
     EXPECT_LE(cache.count(), 4);
     // 300 x 200 fitted into 29 x 29 is drawn 28 wide: 29/300 in single precision is a hair small.
     EXPECT_EQ(cache.take(path, QSize(29, 29)).picture.raster().width(), 28);
+}
+
+namespace {
+
+// A file on its way: pending until arrive(), and a waiter blocks until then.
+class ArrivingFile : public FileArrivals {
+public:
+    explicit ArrivingFile(QString path) : path_(std::move(path)) {}
+    bool pending(const QString& path) const override {
+        std::lock_guard lock(mutex_);
+        return path == path_ && !here_;
+    }
+    bool waitFor(const QString& path) override {
+        std::unique_lock lock(mutex_);
+        ++waits;
+        arrived_.wait(lock, [&] { return path != path_ || here_; });
+        return true;
+    }
+    void arrive() {
+        {
+            std::lock_guard lock(mutex_);
+            here_ = true;
+        }
+        arrived_.notify_all();
+    }
+    int waits = 0;
+
+private:
+    const QString path_;
+    mutable std::mutex mutex_;
+    std::condition_variable arrived_;
+    bool here_ = false;
+};
+
+} // namespace
+
+TEST(ImageCache, AFileOnItsWayIsDecodedOnceItIsThereNotBefore) {
+    TempFolder dir;
+    const QString path = dir.file("late.png");
+    ArrivingFile arrivals(path);
+    ImageCache cache;
+    cache.setArrivals(&arrivals);
+    cache.prefetch(path, QSize(100, 100));
+    EXPECT_TRUE(cache.holds(path, QSize(100, 100)));
+    QTest::qWait(50); // a decode that did not wait would have found no file by now
+    writeImage(dir, "late.png", QSize(40, 20), qRgb(0, 200, 0));
+    arrivals.arrive();
+    const DecodeResult result = cache.take(path, QSize(100, 100));
+    ASSERT_FALSE(result.failed());
+    EXPECT_EQ(result.picture.size(), QSize(40, 20));
+    EXPECT_EQ(result.picture.raster().pixel(5, 5), qRgb(0, 200, 0));
+    EXPECT_EQ(arrivals.waits, 1);
+    EXPECT_EQ(cache.count(), 1) << "the decode asked for early is the one taken";
+}
+
+TEST(ImageCache, ADecodeForALargerAreaIsShrunkForASmallerOne) {
+    TempFolder dir;
+    QImage image(400, 300, QImage::Format_RGB32);
+    image.fill(qRgb(0, 0, 255));
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 400; ++x)
+            image.setPixel(x, y, qRgb(255, 0, 0)); // red over blue
+    const QString path = dir.file("wide.png");
+    ASSERT_TRUE(image.save(path));
+    ImageCache cache;
+    cache.prefetch(path, QSize(620, 470));
+    const DecodeResult small = cache.take(path, QSize(200, 200));
+    ASSERT_FALSE(small.failed());
+    EXPECT_EQ(small.picture.size(), QSize(400, 300)) << "the natural size stays";
+    EXPECT_EQ(small.picture.raster().size(), QSize(200, 150));
+    EXPECT_EQ(small.picture.raster().pixel(100, 20), qRgb(255, 0, 0));
+    EXPECT_EQ(small.picture.raster().pixel(100, 130), qRgb(0, 0, 255));
+    // A larger area than any decode held is decoded afresh, not blown up.
+    const DecodeResult large = cache.take(path, QSize(1000, 1000));
+    EXPECT_EQ(large.picture.raster().size(), QSize(400, 300));
 }

@@ -1,11 +1,18 @@
 #include "ShowAudio.h"
+#include "CjfBytes.h"
+#include "CombinedFileReader.h"
 #include "FakeShowHost.h"
 #include "MediaPlayer.h"
+#include "ProgressReport.h"
+#include "ShowUnpack.h"
 #include "SoundFiles.h"
 #include "TempFolder.h"
 #include "audio/AudioEngine.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -281,4 +288,44 @@ TEST_F(ShowAudioTest, ASoundOfNoLengthIsRefusedRatherThanLoopedAtOnce) {
     EXPECT_FALSE(audio->startMusic());
     EXPECT_EQ(host.shownMessages.texts(), QStringList({ShowAudio::unableToPlayText(empty)}));
     EXPECT_EQ(music().mode(), MediaPlayer::Mode::NotReady);
+}
+
+TEST_F(ShowAudioTest, MusicStillInTheShowFileStartsWhenItArrivesAndALostTrackIsTheShowsDamage) {
+    const QByteArray track = SoundFiles::wav(kRate, 1, 16, kRate, [](qint64, int) { return 0.2; });
+    QByteArray bytes = cjfFile(1.5f, {{"DisplayList.lst", "a.png\r\n"},
+                                      {"SlideTiming.lst", "0\r\n"},
+                                      {"Captions.lst", "\r\n"},
+                                      {"SlideAudio.lst", " \r\n"},
+                                      {"SongList.lst", "one.wav\r\ntwo.wav\r\n"},
+                                      {"CfgSet.lst", "255\r\nFALSE\r\n"},
+                                      {"a.png", "not looked at"},
+                                      {"one.wav", track},
+                                      {"two.wav", track}});
+    bytes.chop(100); // into the second track
+    const QString source = dir.write("show.cjf", bytes);
+    const QString work = dir.file("work");
+    QDir().mkpath(work);
+    ScriptedMessages readerMessages;
+    NoProgress progress;
+    const std::unique_ptr<ShowUnpack> media =
+        CombinedFileReader(readerMessages, progress).open(source, work, host.doc);
+    ASSERT_TRUE(media);
+    host.unpack = media.get();
+    media->start(0); // only what is asked for comes
+
+    EXPECT_TRUE(audio->startMusic()) << "the music is on its way";
+    EXPECT_NE(music().mode(), MediaPlayer::Mode::Playing);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return music().mode() == MediaPlayer::Mode::Playing; }, 5000));
+    EXPECT_EQ(music().fileName(), work + "/one.wav");
+    EXPECT_TRUE(host.shownMessages.shown.isEmpty());
+
+    // The second track is cut short in the file: when the music reaches it the show hears of
+    // the damage instead of a message about an unplayable track.
+    media->release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return media->isFinished(); }, 5000));
+    QSignalSpy lost(audio.get(), &ShowAudio::fileLost);
+    run(1200);
+    EXPECT_EQ(lost.count(), 1);
+    EXPECT_TRUE(host.shownMessages.shown.isEmpty());
+    audio.reset();
 }

@@ -1,9 +1,14 @@
 #include "ShowWindow.h"
 #include "ChildWidget.h"
+#include "CjfBytes.h"
+#include "CombinedFileReader.h"
 #include "ElidingLabel.h"
 #include "FakeShowHost.h"
 #include "ImageCache.h"
 #include "PictureWidget.h"
+#include "ProgressReport.h"
+#include "ShowTexts.h"
+#include "ShowUnpack.h"
 #include "TempFolder.h"
 #include "TransitionEffects.h"
 #include "TransitionHost.h"
@@ -11,6 +16,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -564,3 +571,64 @@ TEST_F(ShowWindowTest, F1AsksTheHostForTheShowWindowsPartOfTheGuide) {
 }
 
 } // namespace
+
+namespace {
+
+QByteArray pngBytes(QRgb colour) {
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(ShowWindowTest, ASlideWaitsForItsFilesAndALostOneEndsTheShowWithTheDamage) {
+    // Three slides, the list files first; the file ends inside the third picture.
+    QByteArray bytes = cjfFile(1.5f, {{"DisplayList.lst", "a.png\r\nb.png\r\nc.png\r\n"},
+                                      {"SlideTiming.lst", "0\r\n0\r\n0\r\n"},
+                                      {"Captions.lst", "A\r\nB\r\nC\r\n"},
+                                      {"SlideAudio.lst", " \r\n \r\n \r\n"},
+                                      {"SongList.lst", ""},
+                                      {"CfgSet.lst", "255\r\nFALSE\r\n"},
+                                      {"a.png", pngBytes(qRgb(255, 0, 0))},
+                                      {"b.png", pngBytes(qRgb(0, 255, 0))},
+                                      {"c.png", pngBytes(qRgb(0, 0, 255))}});
+    bytes.chop(20);
+    const QString source = dir.write("cut.cjf", bytes);
+    const QString work = dir.file("work");
+    QDir().mkpath(work);
+    ScriptedMessages readerMessages;
+    NoProgress progress;
+    const std::unique_ptr<ShowUnpack> media =
+        CombinedFileReader(readerMessages, progress).open(source, work, host.doc);
+    ASSERT_TRUE(media);
+    host.unpack = media.get();
+    host.music = false;
+    host.effects = false;
+    // Nothing is unpacked but what the show asks for, until its first slide is drawn.
+    media->start(0);
+
+    ShowWindow& w = start();
+    EXPECT_EQ(w.statusText(1), "Slide:") << "no slide before its picture is there";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.statusText(1) == "Slide: 1 of 3"; }, 5000));
+    EXPECT_EQ(slideView().picture().raster().pixel(2, 2), qRgb(255, 0, 0));
+    // Once the first slide is drawn, the rest of the show follows.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return media->isFinished(); }, 5000));
+    w.next();
+    EXPECT_EQ(w.statusText(1), "Slide: 2 of 3");
+    EXPECT_TRUE(host.shownMessages.shown.isEmpty());
+
+    QSignalSpy finished(&w, &ShowWindow::finished);
+    w.next();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 5000));
+    EXPECT_EQ(w.statusText(1), "Slide: 2 of 3") << "the lost slide is never shown";
+    ASSERT_EQ(host.shownMessages.shown.size(), 1);
+    EXPECT_EQ(host.shownMessages.shown[0].text, ShowTexts::damagedShow(source));
+    EXPECT_TRUE(w.stoppedForLostFile());
+    EXPECT_FALSE(w.isVisible());
+    show.reset(); // before the unpack it waits on
+}

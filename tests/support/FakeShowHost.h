@@ -51,9 +51,11 @@ public:
     void selectFirstSlide() override { ++firstSlideSelected; }
     void showPreview(const QString& imagePath, int index) override { previews.append({imagePath, index}); }
     void showHelp(int context) override { helpContexts.append(context); }
+    ShowUnpack* unpacking() override { return unpack; }
 
     ShowDocument doc;
     ScriptedMessages shownMessages;
+    ShowUnpack* unpack = nullptr;
 
     int delay = 10;
     bool music = true;
