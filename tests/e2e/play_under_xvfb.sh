@@ -107,6 +107,46 @@ wait_exit 10 "Esc"
 [ "$status" = 0 ] || fail "Esc: exit status $status"
 echo "ok: Esc ended the program"
 
+# A show file cut short inside its last picture (the list files come first in it, as a show
+# written elsewhere may have them) plays the slides it holds, and only then says it is damaged.
+printf 'red.png\t30\tRed\t\ngreen.png\t30\tGreen\t\nblue.png\t30\tBlue\t\nyellow.png\t30\tYellow\t\n' \
+  > "$work/cut.txt"
+"$bin/orvanne-cjf" create "$work/whole.cjf" --no-transitions --manifest "$work/cut.txt"
+python3 - "$work/whole.cjf" "$work/cut.cjf" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+count = struct.unpack_from("<i", data, 32)[0]
+records = [data[44 + i * 344:44 + (i + 1) * 344] for i in range(count)]
+offset, bodies = 44 + count * 344, []
+for r in records:
+    size = struct.unpack_from("<i", r, 340)[0]
+    bodies.append(data[offset:offset + size])
+    offset += size
+lists_first = sorted(range(count), key=lambda i: not records[i][1:1 + records[i][0]].lower().endswith(b".lst"))
+out = data[:44] + b"".join(records[i] for i in lists_first) + b"".join(bodies[i] for i in lists_first)
+open(sys.argv[2], "wb").write(out[:-20])
+PY
+"$bin/orvanne" --play "$work/cut.cjf" &
+pid=$!
+wait_window "SlideShow - cut" 20 "the show cut short"
+expect FF0000 10 "the cut show's first slide"
+key space;  expect 00FF00 5 "its second slide"
+key space;  expect 0000FF 5 "its third slide"
+key space
+show_wid=$wid
+wait_window "^Orvanne$" 10 "the damage reported when the show reaches the cut"
+dialog=$wid
+# The message sits in the middle of the window; the slide shows above it.
+import -window "$show_wid" "$work/shot.png" 2>/dev/null || fail "no picture of the show window"
+seen=$(convert "$work/shot.png" -format "%[hex:p{$(( $(identify -format '%w' "$work/shot.png") / 2 )),$(( $(identify -format '%h' "$work/shot.png") / 4 ))}]" info: | cut -c1-6)
+[ "$seen" = 0000FF ] || fail "the last whole slide stays behind the message: saw $seen"
+echo "ok: the last whole slide stays behind the message"
+timeout 5 xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+timeout 5 xdotool key --clearmodifiers Return
+wait_exit 10 "the message closed"
+[ "$status" = 1 ] || fail "the damaged show: exit status $status, wanted 1"
+echo "ok: a show cut short played its first slides, then said it was damaged"
+
 # A caption of 200 characters is cut to the window; the window keeps its width.
 caption=$(printf 'A very long caption %.0s' $(seq 1 10))
 printf 'red.png\t0\t%s\t\n' "$caption" > "$work/caption.txt"
