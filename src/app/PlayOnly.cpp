@@ -44,7 +44,11 @@ int playShowFile(const QString& path, UserMessages& messages, AudioEngine& engin
         return 1;
     }
     if (host.document().slideCount() == 0) {
-        messages.plain(QStringLiteral("No Images Selected!"));
+        // A file cut short is damaged whatever its lists say.
+        if (!media->sourceComplete())
+            messages.error(ShowTexts::damagedShow(absolute));
+        else
+            messages.plain(QStringLiteral("No Images Selected!"));
         return 1;
     }
     host.setSettings(contents.header.settings());

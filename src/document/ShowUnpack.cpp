@@ -57,7 +57,6 @@ ShowUnpack::~ShowUnpack() {
 
 bool ShowUnpack::unpackOne(const File& file, bool& diskFailed) {
     diskFailed = false;
-    FileCopy::Failure failure;
     struct stat st {};
     // The record table was judged as a whole; bytes the source no longer holds are damage found
     // only now, before anything is written for them.
@@ -251,6 +250,16 @@ bool ShowUnpack::waitFor(const QString& path) {
     --waiters_;
     wake_.notify_all();
     return present;
+}
+
+bool ShowUnpack::sourceComplete() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        return false;
+    for (const File& file : files_)
+        if (file.offset + file.size > st.st_size)
+            return false;
+    return true;
 }
 
 bool ShowUnpack::isFinished() const {

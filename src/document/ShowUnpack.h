@@ -72,6 +72,9 @@ public:
     void hurry(const QString& path);
     bool pending(const QString& path) const override { return state(path) == State::Coming; }
     bool waitFor(const QString& path) override;
+    // Whether the source holds every byte of every file still to unpack (a show file cut short
+    // does not). Cheap: it reads no file.
+    bool sourceComplete() const;
     // True when every file is present or lost.
     bool isFinished() const;
     bool hasFailed() const;

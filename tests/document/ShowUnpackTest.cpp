@@ -85,6 +85,7 @@ TEST_F(ShowUnpackTest, ListsComeAtOnceAndTheRestInTheOrderTheShowNeedsIt) {
     EXPECT_EQ(media->state(doc.slide(0).imagePath), ShowUnpack::State::Coming);
     EXPECT_EQ(media->state(work + "/DisplayList.lst"), ShowUnpack::State::Present);
     EXPECT_EQ(contents.entries.size(), 13);
+    EXPECT_TRUE(media->sourceComplete());
 
     QSignalSpy arrived(media.get(), &ShowUnpack::arrived);
     QSignalSpy finished(media.get(), &ShowUnpack::finished);
@@ -142,6 +143,7 @@ TEST_F(ShowUnpackTest, AShowCutShortPlaysWhatItHoldsAndTheMissingEntryIsDamage) 
     }
     const auto media = open(bytes);
     ASSERT_TRUE(media) << "the table itself is whole";
+    EXPECT_FALSE(media->sourceComplete());
     QSignalSpy lost(media.get(), &ShowUnpack::lost);
     QSignalSpy finished(media.get(), &ShowUnpack::finished);
     media->start();
