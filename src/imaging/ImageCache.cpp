@@ -117,7 +117,9 @@ void ImageCache::prefetch(const QString& path, const QSize& decodeSize) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         key = keyFor(path, decodeSize);
-        if (find(key))
+        // A decode for a larger area is shrunk when this one is taken.
+        QSize larger;
+        if (find(key) || findLarger(key, &larger))
             return;
         job = std::make_shared<Job>();
         insert(key, job);

@@ -31,7 +31,8 @@ public:
     // waits on the worker for that file and then decodes it. Null: every file is in place.
     void setArrivals(FileArrivals* arrivals);
 
-    // Starts decoding path in the background unless it is already held or under way.
+    // Starts decoding path in the background unless it is already held or under way, also for
+    // a larger area (take() shrinks that one).
     void prefetch(const QString& path, const QSize& decodeSize = QSize());
 
     // The decode of path at decodeSize: a finished prefetch at once; one under way is waited for;

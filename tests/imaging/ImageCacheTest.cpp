@@ -130,6 +130,8 @@ TEST(ImageCache, ADecodeForALargerAreaIsShrunkForASmallerOne) {
     ASSERT_TRUE(image.save(path));
     ImageCache cache;
     cache.prefetch(path, QSize(620, 470));
+    cache.prefetch(path, QSize(200, 200));
+    EXPECT_EQ(cache.count(), 1) << "no second decode of the same file is started";
     const DecodeResult small = cache.take(path, QSize(200, 200));
     ASSERT_FALSE(small.failed());
     EXPECT_EQ(small.picture.size(), QSize(400, 300)) << "the natural size stays";
