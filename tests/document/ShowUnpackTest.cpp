@@ -14,7 +14,7 @@
 #include "TempFolder.h"
 
 #include <QDir>
-#include <QSignalSpy>
+#include <QFileInfo>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -42,6 +42,24 @@ QList<CjfEntry> threeSlides() {
     };
 }
 
+// What the unpack says, heard on this thread (its signals come from the worker).
+struct Heard {
+    explicit Heard(ShowUnpack& unpack) {
+        QObject::connect(&unpack, &ShowUnpack::arrived, &context,
+                         [this](const QString& path) { arrived << QFileInfo(path).fileName(); });
+        QObject::connect(&unpack, &ShowUnpack::lost, &context,
+                         [this](const QString& path) { lost << QFileInfo(path).fileName(); });
+        QObject::connect(&unpack, &ShowUnpack::finished, &context, [this] { ++finished; });
+    }
+    bool waitForFinish() {
+        return QTest::qWaitFor([this] { return finished == 1; }, 5000);
+    }
+    QObject context;
+    QStringList arrived;
+    QStringList lost;
+    int finished = 0;
+};
+
 class ShowUnpackTest : public ::testing::Test {
 protected:
     std::unique_ptr<ShowUnpack> open(const QByteArray& bytes,
@@ -55,12 +73,6 @@ protected:
         QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
         names.sort();
         return names;
-    }
-    static QStringList names(const QList<QVariantList>& signals_) {
-        QStringList out;
-        for (const QVariantList& args : signals_)
-            out << QFileInfo(args.at(0).toString()).fileName();
-        return out;
     }
 
     TempFolder tmp;
@@ -87,13 +99,12 @@ TEST_F(ShowUnpackTest, ListsComeAtOnceAndTheRestInTheOrderTheShowNeedsIt) {
     EXPECT_EQ(contents.entries.size(), 13);
     EXPECT_TRUE(media->sourceComplete());
 
-    QSignalSpy arrived(media.get(), &ShowUnpack::arrived);
-    QSignalSpy finished(media.get(), &ShowUnpack::finished);
+    Heard heard(*media);
     media->start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 5000));
+    ASSERT_TRUE(heard.waitForFinish());
     // The first slide, the first track; then each slide with its sound, the other tracks and
     // what no list names.
-    EXPECT_EQ(names(arrived),
+    EXPECT_EQ(heard.arrived,
               QStringList({"a.jpg", "one.mid", "b.jpg", "ring.wav", "c.jpg", "two.mid", "extra.txt"}));
     EXPECT_TRUE(media->isFinished());
     EXPECT_FALSE(media->hasFailed());
@@ -104,12 +115,12 @@ TEST_F(ShowUnpackTest, ListsComeAtOnceAndTheRestInTheOrderTheShowNeedsIt) {
 TEST_F(ShowUnpackTest, AHeadStartHoldsTheRestUntilReleasedButAFileAskedForComesAtOnce) {
     const auto media = open(cjfFile(1.5f, threeSlides()));
     ASSERT_TRUE(media);
-    QSignalSpy arrived(media.get(), &ShowUnpack::arrived);
+    Heard heard(*media);
     media->start(0);
     media->hurry(work + "/c.jpg");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return arrived.count() == 1; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return heard.arrived.size() == 1; }, 5000));
     QTest::qWait(50);
-    EXPECT_EQ(names(arrived), QStringList({"c.jpg"})) << "nothing else comes before the release";
+    EXPECT_EQ(heard.arrived, QStringList({"c.jpg"})) << "nothing else comes before the release";
     EXPECT_EQ(media->state(work + "/a.jpg"), ShowUnpack::State::Coming);
 
     // A worker thread that needs a file asks for it and waits for that file alone.
@@ -120,8 +131,7 @@ TEST_F(ShowUnpackTest, AHeadStartHoldsTheRestUntilReleasedButAFileAskedForComesA
     EXPECT_EQ(media->state(work + "/a.jpg"), ShowUnpack::State::Coming);
 
     media->release();
-    QSignalSpy finished(media.get(), &ShowUnpack::finished);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 5000));
+    ASSERT_TRUE(heard.waitForFinish());
     EXPECT_EQ(namesIn(work).size(), 13);
 }
 
@@ -144,11 +154,10 @@ TEST_F(ShowUnpackTest, AShowCutShortPlaysWhatItHoldsAndTheMissingEntryIsDamage) 
     const auto media = open(bytes);
     ASSERT_TRUE(media) << "the table itself is whole";
     EXPECT_FALSE(media->sourceComplete());
-    QSignalSpy lost(media.get(), &ShowUnpack::lost);
-    QSignalSpy finished(media.get(), &ShowUnpack::finished);
+    Heard heard(*media);
     media->start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 5000));
-    EXPECT_EQ(names(lost), QStringList({"c.jpg"}));
+    ASSERT_TRUE(heard.waitForFinish());
+    EXPECT_EQ(heard.lost, QStringList({"c.jpg"}));
     EXPECT_EQ(media->state(work + "/b.jpg"), ShowUnpack::State::Present);
     EXPECT_EQ(media->state(work + "/two.mid"), ShowUnpack::State::Present) << "files after it still come";
     EXPECT_FALSE(QFile::exists(work + "/c.jpg")) << "nothing half-written";
@@ -162,9 +171,9 @@ TEST_F(ShowUnpackTest, AFullDiskLosesEveryFileStillToComeAndSaysSo) {
     FailingWrites writes(5200, ENOSPC);
     const auto media = open(cjfFile(1.5f, threeSlides()), writes);
     ASSERT_TRUE(media);
-    QSignalSpy finished(media.get(), &ShowUnpack::finished);
+    Heard heard(*media);
     media->start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 5000));
+    ASSERT_TRUE(heard.waitForFinish());
     EXPECT_EQ(media->state(work + "/a.jpg"), ShowUnpack::State::Present);
     for (const char* name : {"one.mid", "b.jpg", "ring.wav", "c.jpg", "two.mid", "extra.txt"})
         EXPECT_EQ(media->state(work + "/" + name), ShowUnpack::State::Lost) << name;
@@ -182,9 +191,9 @@ TEST_F(ShowUnpackTest, StoppingWakesWhoeverWaitsAndAStoppedUnpackGoesOnWhereItWa
     waiter.join();
     EXPECT_FALSE(present) << "a stopped unpack brings nothing; the waiter is not left hanging";
 
-    QSignalSpy finished(media.get(), &ShowUnpack::finished);
+    Heard heard(*media);
     media->start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 5000));
+    ASSERT_TRUE(heard.waitForFinish());
     EXPECT_FALSE(media->hasFailed());
     EXPECT_EQ(namesIn(work).size(), 13);
 }
@@ -210,9 +219,9 @@ TEST_F(ShowUnpackTest, AnEntryClaimingBytesBeyondTheFileIsLostWithoutReservingTh
     claims[12].storedSize = 0x7fffffff; // the last picture claims 2 GB the file does not hold
     const auto media = open(cjfFile(1.5f, claims));
     ASSERT_TRUE(media);
-    QSignalSpy finished(media.get(), &ShowUnpack::finished);
+    Heard heard(*media);
     media->start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 5000));
+    ASSERT_TRUE(heard.waitForFinish());
     EXPECT_EQ(media->state(work + "/c.jpg"), ShowUnpack::State::Lost);
     EXPECT_EQ(media->failureText(), ShowTexts::damagedShow(source));
     EXPECT_EQ(media->state(work + "/b.jpg"), ShowUnpack::State::Present);
