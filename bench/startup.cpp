@@ -4,7 +4,8 @@
 // warm page cache), without and with transition effects.
 //
 // Run on an X display of 1920 x 1080, for example:
-//   xvfb-run -a -s "-screen 0 1920x1080x24" build/bin/startup [path/to/orvanne]
+//   xvfb-run -a -s "-screen 0 1920x1080x24" build/bin/startup [path/to/orvanne [path/to/other/orvanne]]
+// With a second program (another build, say the one before a change) it is timed in the same runs.
 //
 // A slide counts as on screen when four patches of it, one in each quarter of the picture, show
 // the picture's colours there: each photograph has four quarters of its own colour under heavy
@@ -33,8 +34,8 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <spawn.h>
 #include <ctime>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <vector>
 
@@ -225,13 +226,16 @@ int main(int argc, char** argv) {
     feh << files;
     const QStringList orvannePlain{orvanne, QStringLiteral("--play"), shows[0]};
     const QStringList orvanneEffects{orvanne, QStringLiteral("--play"), shows[1]};
+    const QString other = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    const QStringList otherPlain{other, QStringLiteral("--play"), shows[0]};
 
-    std::vector<double> fehTimes, plainTimes, effectTimes;
+    std::vector<double> fehTimes, plainTimes, effectTimes, otherTimes;
     for (int run = 0; run <= kRuns; ++run) {
         const double f = timeToFirstSlide(screen, feh, home);
         const double p = timeToFirstSlide(screen, orvannePlain, home);
         const double e = timeToFirstSlide(screen, orvanneEffects, home);
-        if (f < 0 || p < 0 || e < 0) {
+        const double o = other.isEmpty() ? 0 : timeToFirstSlide(screen, otherPlain, home);
+        if (f < 0 || p < 0 || e < 0 || o < 0) {
             std::fprintf(stderr,
                          "startup: a program did not show the first slide (feh %.0f, orvanne %.0f / %.0f)\n",
                          f, p, e);
@@ -239,7 +243,10 @@ int main(int argc, char** argv) {
         }
         std::printf("%s  feh %6.0f ms   orvanne %6.0f ms   orvanne with effects %6.0f ms\n",
                     run == 0 ? "warm-up" : "run    ", f, p, e);
+        if (!other.isEmpty())
+            std::printf("         other orvanne %6.0f ms\n", o);
         if (run > 0) {
+            otherTimes.push_back(o);
             fehTimes.push_back(f);
             plainTimes.push_back(p);
             effectTimes.push_back(e);
@@ -250,5 +257,9 @@ int main(int argc, char** argv) {
         "median of %d: feh %.0f ms, orvanne %.0f ms (ratio %.2f), with effects %.0f ms (ratio %.2f)\n", kRuns,
         fehMedian, median(plainTimes), median(plainTimes) / fehMedian, median(effectTimes),
         median(effectTimes) / fehMedian);
+    if (!other.isEmpty())
+        std::printf("median of %d: other orvanne %.0f ms (ratio to feh %.2f); this one against it: %.2f\n",
+                    kRuns, median(otherTimes), median(otherTimes) / fehMedian,
+                    median(plainTimes) / median(otherTimes));
     return 0;
 }
