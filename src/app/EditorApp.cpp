@@ -16,15 +16,11 @@
 #include <QSettings>
 
 int runEditor(UserMessages& messages, AudioEngine& engine, const QString& argument) {
-    // Folders of instances that were killed are cleared first; those of running ones are held.
-    WorkFolder::removeAbandoned();
     // However the program ends, the working folder goes with it; a folder that still holds a show
     // file or a subfolder stays.
-    const OwnedWorkFolder workFolder = WorkFolder::createNumbered();
-    if (!workFolder.isValid()) {
-        messages.error(QStringLiteral("Unable to create a working folder in ") + WorkFolder::defaultBase());
+    const OwnedWorkFolder workFolder = WorkFolder::createForThisInstance(messages);
+    if (!workFolder.isValid())
         return 1;
-    }
     const QString& work = workFolder.path();
 
     QtFileDialogs dialogs;

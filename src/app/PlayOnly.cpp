@@ -16,13 +16,9 @@
 #include <QTimer>
 
 int playShowFile(const QString& path, UserMessages& messages, AudioEngine& engine) {
-    // Folders of instances that were killed are cleared first; those of running ones are held.
-    WorkFolder::removeAbandoned();
-    const OwnedWorkFolder workFolder = WorkFolder::createNumbered();
-    if (!workFolder.isValid()) {
-        messages.error(QStringLiteral("Unable to create a working folder in ") + WorkFolder::defaultBase());
+    const OwnedWorkFolder workFolder = WorkFolder::createForThisInstance(messages);
+    if (!workFolder.isValid())
         return 1;
-    }
     const QString& work = workFolder.path();
 
     PlayOnlyHost host(messages);

@@ -3,6 +3,7 @@
 #include "ListFile.h"
 #include "PathNames.h"
 #include "ShowDocument.h"
+#include "UserMessages.h"
 
 #include <QDir>
 #include <QFile>
@@ -99,6 +100,15 @@ OwnedWorkFolder WorkFolder::createNumbered(const QString& base) {
         return OwnedWorkFolder(path, fd);
     }
     return OwnedWorkFolder();
+}
+
+OwnedWorkFolder WorkFolder::createForThisInstance(UserMessages& messages) {
+    // Folders of instances that were killed are cleared first; those of running ones are held.
+    removeAbandoned();
+    OwnedWorkFolder folder = createNumbered();
+    if (!folder.isValid())
+        messages.error(QStringLiteral("Unable to create a working folder in ") + defaultBase());
+    return folder;
 }
 
 int WorkFolder::removeAbandoned(const QString& base) {

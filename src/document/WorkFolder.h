@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class ShowDocument;
+class UserMessages;
 
 // The per-instance working folder: every file of the last opened show is unpacked here, and the
 // six list files are written here before a save packs them.
@@ -22,6 +23,10 @@ public:
     // as at exit, so one that still holds a show file or a subfolder stays. A folder in use is
     // never touched, nor is anything that is not a folder of ours. Returns how many went.
     static int removeAbandoned(const QString& base = QString());
+    // What the program does at start: removes the folders of instances that were killed, then
+    // creates and locks this instance's own under the user's cache folder. When none can be made
+    // the user is told, and the result is not valid.
+    static OwnedWorkFolder createForThisInstance(UserMessages& messages);
     // The user's cache folder ($XDG_CACHE_HOME, else ~/.cache).
     static QString defaultBase();
 
