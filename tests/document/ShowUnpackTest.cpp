@@ -4,7 +4,7 @@
 // is written.
 
 #include "ShowUnpack.h"
-#include "CjfBytes.h"
+#include "BackgroundShow.h"
 #include "CombinedFileReader.h"
 #include "FailingWrites.h"
 #include "ProgressReport.h"
@@ -25,21 +25,15 @@ namespace {
 // A show of three slides, the second with a sound, and two tracks; the list files come first in
 // the file, as a show written elsewhere may have them, so that the last entry is a picture.
 QList<CjfEntry> threeSlides() {
-    return {
-        {"DisplayList.lst", "a.jpg\r\nb.jpg\r\nc.jpg\r\n"},
-        {"SlideTiming.lst", "0\r\n0\r\n0\r\n"},
-        {"Captions.lst", "A\r\nB\r\nC\r\n"},
-        {"SlideAudio.lst", " \r\nring.wav\r\n \r\n"},
-        {"SongList.lst", "one.mid\r\ntwo.mid\r\n"},
-        {"CfgSet.lst", "255\r\nFALSE\r\n"},
-        {"two.mid", QByteArray(3000, 't')},
-        {"extra.txt", "not in any list"},
-        {"ring.wav", QByteArray(2000, 'w')},
-        {"one.mid", QByteArray(1000, 'o')},
-        {"a.jpg", QByteArray(5000, 'a')},
-        {"b.jpg", QByteArray(6000, 'b')},
+    QList<CjfEntry> entries =
+        listFilesFor({"a.jpg", "b.jpg", "c.jpg"}, {"", "ring.wav"}, {"one.mid", "two.mid"});
+    entries += {
+        {"two.mid", QByteArray(3000, 't')},  {"extra.txt", "not in any list"},
+        {"ring.wav", QByteArray(2000, 'w')}, {"one.mid", QByteArray(1000, 'o')},
+        {"a.jpg", QByteArray(5000, 'a')},    {"b.jpg", QByteArray(6000, 'b')},
         {"c.jpg", QByteArray(7000, 'c')},
     };
+    return entries;
 }
 
 // What the unpack says, heard on this thread (its signals come from the worker).

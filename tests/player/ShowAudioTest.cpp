@@ -1,16 +1,12 @@
 #include "ShowAudio.h"
-#include "CjfBytes.h"
-#include "CombinedFileReader.h"
+#include "BackgroundShow.h"
 #include "FakeShowHost.h"
 #include "MediaPlayer.h"
-#include "ProgressReport.h"
-#include "ShowUnpack.h"
 #include "SoundFiles.h"
 #include "TempFolder.h"
 #include "audio/AudioEngine.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -292,23 +288,13 @@ TEST_F(ShowAudioTest, ASoundOfNoLengthIsRefusedRatherThanLoopedAtOnce) {
 
 TEST_F(ShowAudioTest, MusicStillInTheShowFileStartsWhenItArrivesAndALostTrackIsTheShowsDamage) {
     const QByteArray track = SoundFiles::wav(kRate, 1, 16, kRate, [](qint64, int) { return 0.2; });
-    QByteArray bytes = cjfFile(1.5f, {{"DisplayList.lst", "a.png\r\n"},
-                                      {"SlideTiming.lst", "0\r\n"},
-                                      {"Captions.lst", "\r\n"},
-                                      {"SlideAudio.lst", " \r\n"},
-                                      {"SongList.lst", "one.wav\r\ntwo.wav\r\n"},
-                                      {"CfgSet.lst", "255\r\nFALSE\r\n"},
-                                      {"a.png", "not looked at"},
-                                      {"one.wav", track},
-                                      {"two.wav", track}});
+    QList<CjfEntry> entries = listFilesFor({"a.png"}, {}, {"one.wav", "two.wav"});
+    entries += {{"a.png", "not looked at"}, {"one.wav", track}, {"two.wav", track}};
+    QByteArray bytes = cjfFile(1.5f, entries);
     bytes.chop(100); // into the second track
-    const QString source = dir.write("show.cjf", bytes);
-    const QString work = dir.file("work");
-    QDir().mkpath(work);
     ScriptedMessages readerMessages;
-    NoProgress progress;
-    const std::unique_ptr<ShowUnpack> media =
-        CombinedFileReader(readerMessages, progress).open(source, work, host.doc);
+    const BackgroundShow opened = openInBackground(dir, bytes, host.doc, readerMessages);
+    const std::unique_ptr<ShowUnpack>& media = opened.media;
     ASSERT_TRUE(media);
     host.unpack = media.get();
     media->start(0); // only what is asked for comes
@@ -316,7 +302,7 @@ TEST_F(ShowAudioTest, MusicStillInTheShowFileStartsWhenItArrivesAndALostTrackIsT
     EXPECT_TRUE(audio->startMusic()) << "the music is on its way";
     EXPECT_NE(music().mode(), MediaPlayer::Mode::Playing);
     ASSERT_TRUE(QTest::qWaitFor([&] { return music().mode() == MediaPlayer::Mode::Playing; }, 5000));
-    EXPECT_EQ(music().fileName(), work + "/one.wav");
+    EXPECT_EQ(music().fileName(), opened.work + "/one.wav");
     EXPECT_TRUE(host.shownMessages.shown.isEmpty());
 
     // The second track is cut short in the file: when the music reaches it the show hears of

@@ -1,14 +1,11 @@
 #include "ShowWindow.h"
+#include "BackgroundShow.h"
 #include "ChildWidget.h"
-#include "CjfBytes.h"
-#include "CombinedFileReader.h"
 #include "ElidingLabel.h"
 #include "FakeShowHost.h"
 #include "ImageCache.h"
 #include "PictureWidget.h"
-#include "ProgressReport.h"
 #include "ShowTexts.h"
-#include "ShowUnpack.h"
 #include "TempFolder.h"
 #include "TransitionEffects.h"
 #include "TransitionHost.h"
@@ -17,7 +14,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
-#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -588,23 +584,15 @@ QByteArray pngBytes(QRgb colour) {
 
 TEST_F(ShowWindowTest, ASlideWaitsForItsFilesAndALostOneEndsTheShowWithTheDamage) {
     // Three slides, the list files first; the file ends inside the third picture.
-    QByteArray bytes = cjfFile(1.5f, {{"DisplayList.lst", "a.png\r\nb.png\r\nc.png\r\n"},
-                                      {"SlideTiming.lst", "0\r\n0\r\n0\r\n"},
-                                      {"Captions.lst", "A\r\nB\r\nC\r\n"},
-                                      {"SlideAudio.lst", " \r\n \r\n \r\n"},
-                                      {"SongList.lst", ""},
-                                      {"CfgSet.lst", "255\r\nFALSE\r\n"},
-                                      {"a.png", pngBytes(qRgb(255, 0, 0))},
-                                      {"b.png", pngBytes(qRgb(0, 255, 0))},
-                                      {"c.png", pngBytes(qRgb(0, 0, 255))}});
+    QList<CjfEntry> entries = listFilesFor({"a.png", "b.png", "c.png"});
+    entries += {{"a.png", pngBytes(qRgb(255, 0, 0))},
+                {"b.png", pngBytes(qRgb(0, 255, 0))},
+                {"c.png", pngBytes(qRgb(0, 0, 255))}};
+    QByteArray bytes = cjfFile(1.5f, entries);
     bytes.chop(20);
-    const QString source = dir.write("cut.cjf", bytes);
-    const QString work = dir.file("work");
-    QDir().mkpath(work);
     ScriptedMessages readerMessages;
-    NoProgress progress;
-    const std::unique_ptr<ShowUnpack> media =
-        CombinedFileReader(readerMessages, progress).open(source, work, host.doc);
+    const BackgroundShow opened = openInBackground(dir, bytes, host.doc, readerMessages);
+    const std::unique_ptr<ShowUnpack>& media = opened.media;
     ASSERT_TRUE(media);
     host.unpack = media.get();
     host.music = false;
@@ -627,7 +615,7 @@ TEST_F(ShowWindowTest, ASlideWaitsForItsFilesAndALostOneEndsTheShowWithTheDamage
     ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 5000));
     EXPECT_EQ(w.statusText(1), "Slide: 2 of 3") << "the lost slide is never shown";
     ASSERT_EQ(host.shownMessages.shown.size(), 1);
-    EXPECT_EQ(host.shownMessages.shown[0].text, ShowTexts::damagedShow(source));
+    EXPECT_EQ(host.shownMessages.shown[0].text, ShowTexts::damagedShow(opened.source));
     EXPECT_TRUE(w.stoppedForLostFile());
     EXPECT_FALSE(w.isVisible());
     show.reset(); // before the unpack it waits on
