@@ -14,40 +14,14 @@ if [ -z "${INSIDE_XVFB:-}" ]; then
   INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
 fi
 
-set -e
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/lib.sh"
 # A home of one folder of pictures; settings and the working folder live elsewhere.
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data"
-export QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
 mkdir -p "$HOME/shots"
 convert -size 320x240 xc:'#ff0000' "$HOME/shots/a-red.png"
 convert -size 320x240 xc:'#00ff00' "$HOME/shots/b-green.png"
 convert -size 320x240 xc:'#0000ff' "$HOME/shots/c-blue.png"
-fail() { echo "FAILED: $*"; exit 1; }
 
-wait_window() { # wait_window TITLE SECONDS STEP: sets wid
-  wid=""
-  for _ in $(seq 1 $(($2 * 10))); do
-    wid=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true)
-    [ -n "$wid" ] && return 0
-    [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null && fail "$3: the program ended"
-    sleep 0.1
-  done
-  fail "$3: no window titled '$1' within $2 s"
-}
-focus() { timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null || true; }
-keys() { timeout 5 xdotool key --clearmodifiers "$@" || fail "could not send $*"; sleep 0.3; }
-wait_exit() { # wait_exit SECONDS STEP
-  for _ in $(seq 1 $(($1 * 10))); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$pid" 2>/dev/null && fail "$2: the program still runs"
-  status=0; wait "$pid" || status=$?; pid=""
-}
 # Clicks at x,y inside a window's client area.
 click_in() { # click_in WID X Y
   eval "$(xdotool getwindowgeometry --shell "$1")"

@@ -20,35 +20,15 @@ if [ -z "${INSIDE_XVFB:-}" ]; then
   INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
 fi
 
-set -e
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_CACHE_HOME="$work/cache" QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
-fail() { echo "FAILED: $*"; exit 1; }
+. "$(dirname "$0")/lib.sh"
+export XDG_CACHE_HOME="$work/cache"
 
-# Waits up to SECONDS for a visible window titled TITLE; sets wid. wait_window TITLE SECONDS STEP
-wait_window() {
-  local tries=$(($2 * 10))
-  wid=""
-  for _ in $(seq 1 "$tries"); do
-    wid=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-    [ -n "$wid" ] && return 0
-    kill -0 "$pid" 2>/dev/null || fail "$3: the program ended before its window showed"
-    sleep 0.1
-  done
-  fail "$3: no window titled '$1' within $2 s"
-}
-
-colour() { # the colour in the middle of the show window
-  import -window "$wid" "$work/shot.png" 2>/dev/null || { echo "none"; return 0; }
+# colour [WID [PART]]: the colour half-way across a window (the show's) and 1/PART (a half) down it
+colour() {
+  import -window "${1:-$wid}" "$work/shot.png" 2>/dev/null || { echo "none"; return 0; }
   local w h
   w=$(identify -format '%w' "$work/shot.png"); h=$(identify -format '%h' "$work/shot.png")
-  convert "$work/shot.png" -format "%[hex:p{$((w / 2)),$((h / 2))}]" info: | cut -c1-6
+  convert "$work/shot.png" -format "%[hex:p{$((w / 2)),$((h / ${2:-2}))}]" info: | cut -c1-6
 }
 expect() { # expect COLOUR SECONDS STEP: polls until the colour shows
   local seen="" deadline=$((SECONDS + $2))
@@ -66,14 +46,8 @@ still() { # still COLOUR STEP: one look, which must show the colour
   echo "ok: $2"
 }
 key() {
-  timeout 5 xdotool windowfocus --sync "$wid" 2>/dev/null || true
+  focus "$wid"
   timeout 5 xdotool key --clearmodifiers "$1" || fail "could not send the key $1"
-}
-wait_exit() { # wait_exit SECONDS STEP: the program ends by itself; its status is returned in status
-  for _ in $(seq 1 $(($1 * 10))); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$pid" 2>/dev/null; then fail "$2: the program still runs after $1 s"; fi
-  status=0; wait "$pid" || status=$?
-  pid=""
 }
 
 # Four slides of plain colours, no loop, no effects. Red waits long enough to be paused on a
@@ -134,14 +108,13 @@ key space;  expect 00FF00 5 "its second slide"
 key space;  expect 0000FF 5 "its third slide"
 key space
 show_wid=$wid
-wait_window "^Orvanne$" 10 "the damage reported when the show reaches the cut"
+wait_window "Orvanne" 10 "the damage reported when the show reaches the cut"
 dialog=$wid
 # The message sits in the middle of the window; the slide shows above it.
-import -window "$show_wid" "$work/shot.png" 2>/dev/null || fail "no picture of the show window"
-seen=$(convert "$work/shot.png" -format "%[hex:p{$(( $(identify -format '%w' "$work/shot.png") / 2 )),$(( $(identify -format '%h' "$work/shot.png") / 4 ))}]" info: | cut -c1-6)
+seen=$(colour "$show_wid" 4)
 [ "$seen" = 0000FF ] || fail "the last whole slide stays behind the message: saw $seen"
 echo "ok: the last whole slide stays behind the message"
-timeout 5 xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+focus "$dialog"
 timeout 5 xdotool key --clearmodifiers Return
 wait_exit 10 "the message closed"
 [ "$status" = 1 ] || fail "the damaged show: exit status $status, wanted 1"

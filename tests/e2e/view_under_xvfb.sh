@@ -15,32 +15,13 @@ if [ -z "${INSIDE_XVFB:-}" ]; then
   INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x900x24" "$0" "$@"
 fi
 
-set -e
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/lib.sh"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data"
-export QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy
 mkdir -p "$HOME/shots" "$HOME/Documents"
 # Four quarters: red, green / blue, yellow.
 convert -size 320x240 xc:red -size 320x240 xc:lime +append \
   \( -size 320x240 xc:blue -size 320x240 xc:yellow +append \) -append "$HOME/shots/beach.png"
-fail() { echo "FAILED: $*"; exit 1; }
 
-wait_window() { # wait_window TITLE SECONDS STEP: sets wid
-  wid=""
-  for _ in $(seq 1 $(($2 * 10))); do
-    wid=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true)
-    [ -n "$wid" ] && return 0
-    [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null && fail "$3: the program ended"
-    sleep 0.1
-  done
-  fail "$3: no window titled '$1' within $2 s"
-}
 wait_gone() { # wait_gone WID SECONDS STEP
   for _ in $(seq 1 $(($2 * 10))); do
     xdotool search --onlyvisible --name "." 2>/dev/null | grep -qx "$1" || return 0
@@ -48,8 +29,6 @@ wait_gone() { # wait_gone WID SECONDS STEP
   done
   fail "$3: the window is still there"
 }
-focus() { timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null || true; }
-keys() { timeout 5 xdotool key --clearmodifiers "$@" || fail "could not send $*"; sleep 0.3; }
 colour_at() { # colour_at IMAGE X Y: the pixel as RRGGBB
   convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6
 }
