@@ -7,6 +7,7 @@
 // rounds alternate between the two tools and the median time of each is compared. Page cache is
 // warm for both (the data was just written), so the figures compare the tools, not the disk.
 
+#include "BenchStats.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -52,11 +53,6 @@ Result runChild(const QStringList& argv) {
     r.peakKb = usage.ru_maxrss;
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace

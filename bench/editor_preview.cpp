@@ -4,6 +4,7 @@
 //
 //   build/bin/editor_preview
 
+#include "BenchStats.h"
 #include "EditorWindow.h"
 #include "FileDialogs.h"
 #include "HelpViewer.h"
@@ -40,14 +41,6 @@ public:
 
 double ms(const QElapsedTimer& t) {
     return static_cast<double>(t.nsecsElapsed()) / 1e6;
-}
-
-template <class F> double median(int runs, F&& f) {
-    std::vector<double> v;
-    for (int i = 0; i < runs; ++i)
-        v.push_back(f());
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace

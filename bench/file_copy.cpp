@@ -7,6 +7,7 @@
 // The rounds alternate between the two; the page cache holds the source for both, so the figures
 // compare the copying, not the disk.
 
+#include "BenchStats.h"
 #include "SystemFileOperations.h"
 #include "UserMessages.h"
 
@@ -47,11 +48,6 @@ long statusKb(const char* field) {
 bool resetPeak() {
     QFile clear("/proc/self/clear_refs");
     return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 dev_t deviceOf(const QString& path) {

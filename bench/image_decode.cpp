@@ -5,6 +5,7 @@
 //   (d) a preview-size decode (167 x 140) against a full decode.
 // Usage: image_decode [repetitions]
 
+#include "BenchStats.h"
 #include "ImageCache.h"
 #include "ImageDecoder.h"
 
@@ -66,11 +67,6 @@ QImage compose(const Picture& picture) {
     QPainter p(&frame);
     picture.draw(p, target);
     return frame;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 double timeMs(int repetitions, const std::function<void()>& run) {

@@ -5,6 +5,8 @@
 //
 //   build/bin/slide_change
 
+#include "BenchHost.h"
+#include "BenchStats.h"
 #include "PictureWidget.h"
 #include "ShowDocument.h"
 #include "ShowHost.h"
@@ -27,34 +29,6 @@
 
 namespace {
 
-class BenchHost : public ShowHost {
-public:
-    ShowDocument& document() override { return doc; }
-    UserMessages& messages() override { return quiet; }
-    int defaultDelaySeconds() const override { return 90; }
-    bool musicEnabled() const override { return false; }
-    bool fitToWindow() const override { return true; }
-    bool autoAdvance() const override { return false; }
-    bool loop() const override { return true; }
-    bool transitionEffects() const override { return effects; }
-    bool showCaptions() const override { return true; }
-    bool statusBarVisible() const override { return true; }
-    bool controlButtonsVisible() const override { return true; }
-    void setMusicEnabled(bool) override {}
-    void setAutoAdvance(bool) override {}
-    void setShowCaptions(bool) override {}
-    QString editorTitle() const override { return QStringLiteral("Orvanne - bench"); }
-    void showEditor() override {}
-    void hideEditor() override {}
-    void selectFirstSlide() override {}
-    void showPreview(const QString&, int) override {}
-    void showHelp(int) override {}
-
-    ShowDocument doc;
-    SilentMessages quiet;
-    bool effects = false;
-};
-
 QImage photograph(int seed) {
     QImage image(1920, 1080, QImage::Format_RGB32);
     quint32 x = quint32(seed) * 2654435761u;
@@ -76,11 +50,6 @@ void wait(int ms) {
     loop.exec();
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -88,6 +57,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir dir;
     BenchHost host;
+    host.delay = 90;
+    host.advance = false;
+    host.looping = true;
     for (int i = 0; i < 8; ++i) {
         const QString path = dir.filePath(QStringLiteral("p%1.jpg").arg(i));
         photograph(i).save(path, "JPG", 90);

@@ -5,6 +5,7 @@
 //
 //   build/bin/slide_timing [--no-effects] [--slides N]
 
+#include "BenchHost.h"
 #include "PictureWidget.h"
 #include "ShowDocument.h"
 #include "ShowHost.h"
@@ -24,34 +25,6 @@
 #include <vector>
 
 namespace {
-
-class BenchHost : public ShowHost {
-public:
-    ShowDocument& document() override { return doc; }
-    UserMessages& messages() override { return quiet; }
-    int defaultDelaySeconds() const override { return 10; }
-    bool musicEnabled() const override { return false; }
-    bool fitToWindow() const override { return true; }
-    bool autoAdvance() const override { return true; }
-    bool loop() const override { return false; }
-    bool transitionEffects() const override { return effects; }
-    bool showCaptions() const override { return true; }
-    bool statusBarVisible() const override { return true; }
-    bool controlButtonsVisible() const override { return true; }
-    void setMusicEnabled(bool) override {}
-    void setAutoAdvance(bool) override {}
-    void setShowCaptions(bool) override {}
-    QString editorTitle() const override { return QStringLiteral("Orvanne - timing"); }
-    void showEditor() override { QApplication::quit(); }
-    void hideEditor() override {}
-    void selectFirstSlide() override {}
-    void showPreview(const QString&, int) override {}
-    void showHelp(int) override {}
-
-    ShowDocument doc;
-    SilentMessages quiet;
-    bool effects = true;
-};
 
 // Notes the first paint of the picture after the slide became whole.
 class PaintWatch : public QObject {
@@ -78,6 +51,9 @@ protected:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     BenchHost host;
+    host.effects = true;
+    host.title = QStringLiteral("Orvanne - timing");
+    host.onEditorShown = [] { QApplication::quit(); };
     int slides = 50;
     for (int i = 1; i < argc; ++i) {
         if (qstrcmp(argv[i], "--no-effects") == 0)

@@ -12,6 +12,7 @@
 // grain (the grain is what makes the files as large as real photographs). The same watcher, grabbing
 // the screen every few milliseconds, times both programs.
 
+#include "BenchStats.h"
 #include "DiskSpace.h"
 #include "ProgressReport.h"
 #include "ShowDocument.h"
@@ -165,11 +166,6 @@ double timeToFirstSlide(QScreen* screen, const QStringList& argv, const QString&
     int status = 0;
     waitpid(pid, &status, 0);
     return ms;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 //
 //   build/bin/viewer_repaint
 
+#include "BenchStats.h"
 #include "FileDialogs.h"
 #include "ImageViewerWindow.h"
 #include "PictureWidget.h"
@@ -86,11 +87,6 @@ double residentMb() {
         return 0;
     const QList<QByteArray> fields = statm.readAll().split(' ');
     return fields.size() > 1 ? fields[1].toDouble() * 4096 / (1024 * 1024) : 0;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace
