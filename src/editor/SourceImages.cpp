@@ -19,13 +19,7 @@ bool isImageName(const QString& name) {
 }
 
 QStringList list(const QString& folder) {
-    if (folder.isEmpty())
-        return {};
-    QDir dir(folder);
-    dir.setNameFilters(namePatterns());
-    QStringList names = dir.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
-    sortFileNames(names);
-    return names;
+    return sortedFileNames(folder, namePatterns());
 }
 
 } // namespace SourceImages

@@ -19,13 +19,8 @@ bool isSoundName(const QString& name) {
 }
 
 QStringList list(const QString& folder) {
-    if (folder.isEmpty())
-        return {};
-    QDir dir(folder);
-    dir.setNameFilters(patterns());
-    QStringList names = dir.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
+    QStringList names = sortedFileNames(folder, patterns());
     names.removeIf([](const QString& name) { return !isSoundName(name); });
-    sortFileNames(names);
     return names;
 }
 

@@ -1,6 +1,7 @@
 #include "PathNames.h"
 
 #include <QCollator>
+#include <QDir>
 
 #include <algorithm>
 #include <vector>
@@ -34,4 +35,14 @@ void sortFileNames(QStringList& names) {
     for (const auto& key : keys)
         sorted << names[key.second];
     names = sorted;
+}
+
+QStringList sortedFileNames(const QString& folder, const QStringList& patterns) {
+    if (folder.isEmpty())
+        return {};
+    QDir dir(folder);
+    dir.setNameFilters(patterns);
+    QStringList names = dir.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
+    sortFileNames(names);
+    return names;
 }

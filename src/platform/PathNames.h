@@ -13,3 +13,6 @@ QString joinPath(const QString& folder, const QString& name);
 
 // Sorts file names as a person reads them: "IMG_9" before "IMG_10", case ignored.
 void sortFileNames(QStringList& names);
+// The names of the files in folder that match one of the wildcard patterns, sorted so; none for
+// an empty folder path.
+QStringList sortedFileNames(const QString& folder, const QStringList& patterns);
