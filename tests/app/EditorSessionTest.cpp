@@ -92,6 +92,16 @@ protected:
         return target;
     }
 
+    // A green picture as the show's one slide, as the editor shows a slide added.
+    void addOneSlide(EditorWindow& editor) {
+        QImage image(16, 12, QImage::Format_RGB32);
+        image.fill(Qt::green);
+        image.save(home.file("only.png"));
+        editor.document().addSlide(home.file("only.png"), "", "", 0);
+        editor.refreshSlideList();
+        editor.updateButtons();
+    }
+
     TempFolder home;
     ScriptedMessages messages;
     ScriptedFileDialogs dialogs;
@@ -234,12 +244,7 @@ TEST_F(EditorSessionTest, BeginSlideShowFollowsTheButtonAndAsksAboutMusic) {
     QAction& begin = child<QAction>(&editor, "beginShowAction");
     EXPECT_FALSE(begin.isEnabled()) << "no slides";
     EXPECT_EQ(begin.shortcut(), QKeySequence(Qt::Key_F5));
-    QImage image(16, 12, QImage::Format_RGB32);
-    image.fill(Qt::green);
-    image.save(home.file("only.png"));
-    editor.document().addSlide(home.file("only.png"), "", "", 0);
-    editor.refreshSlideList();
-    editor.updateButtons();
+    addOneSlide(editor);
     EXPECT_TRUE(begin.isEnabled()) << "without opening the menu first, so that F5 works";
 
     child<QCheckBox>(&editor, "musicBox").setChecked(true);
@@ -265,12 +270,7 @@ TEST_F(EditorSessionTest, TracksPickedFromTheAdvisoryPlayWhenTheShowBegins) {
     // The library as found at start-up; it was made after the program started.
     session->folders().setMusicFolder(home.file("Music/Audio Tracks"));
     EditorWindow& editor = session->editor();
-    QImage image(16, 12, QImage::Format_RGB32);
-    image.fill(Qt::green);
-    image.save(home.file("only.png"));
-    editor.document().addSlide(home.file("only.png"), "", "", 0);
-    editor.refreshSlideList();
-    editor.updateButtons();
+    addOneSlide(editor);
     child<QCheckBox>(&editor, "musicBox").setChecked(true);
 
     QString listed;
